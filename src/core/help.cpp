@@ -1,0 +1,74 @@
+// Help topics and the help call.
+#include "core/help.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "core/settings.h"
+
+namespace core {
+namespace {
+std::atomic<HelpPort*> port{nullptr};
+}
+
+const HelpTopic* HelpBook::Find(int context) const {
+  auto it = topics.find(context);
+  if (it == topics.end()) it = topics.find(kHelpContents);
+  return it == topics.end() ? nullptr : &it->second;
+}
+
+HelpBook ParseHelpText(const std::string& text) {
+  HelpBook book;
+  std::istringstream in(text);
+  std::string line;
+  HelpTopic* current = nullptr;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.compare(0, 7, "@topic ") == 0) {
+      char* end = nullptr;
+      long number = std::strtol(line.c_str() + 7, &end, 10);
+      if (end == line.c_str() + 7) {
+        current = nullptr;
+        continue;
+      }
+      while (*end == ' ') ++end;
+      current = &book.topics[static_cast<int>(number)];
+      current->title = end;
+      current->text.clear();
+      continue;
+    }
+    if (!current || (!line.empty() && line[0] == '#')) continue;
+    current->text += line;
+    current->text += "\r\n";
+  }
+  return book;
+}
+
+bool LoadHelpFile(const std::string& path, HelpBook& book) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  book = ParseHelpText(ss.str());
+  return true;
+}
+
+void SetHelpPort(HelpPort* p) { port.store(p); }
+
+int HelpContextToShow(int context) {
+  if (context == 0) context = kHelpContents;
+  if (context > kHelpContents) return context & 0xFFFF;
+  return kHelpContents;
+}
+
+void ShowHelp(int context) {
+  if (HelpPort* p = port.load()) p->Show(Files().helpFile, HelpContextToShow(context));
+}
+
+void QuitHelp() {
+  if (HelpPort* p = port.load()) p->Quit();
+}
+
+}  // namespace core

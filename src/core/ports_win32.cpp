@@ -1,0 +1,162 @@
+// The Win32 shell's ports: real message boxes, the prompt dialogs and the help window.
+#include <windows.h>
+
+#include <string>
+
+#include "core/app_state.h"
+#include "core/help.h"
+#include "core/prompts.h"
+#include "core/shell_win32.h"
+#include "resources/resource.h"
+#include "ui/controls_win32.h"
+#include "ui/message_box.h"
+
+namespace core {
+namespace {
+
+HWND MainHwnd() { return static_cast<HWND>(App().mainWindow.load()); }
+HINSTANCE Instance() { return static_cast<HINSTANCE>(App().appInstance); }
+
+class Win32MessageBox : public ui::MessageBoxPort {
+ public:
+  int Show(const std::string& text, const std::string& caption, unsigned flags, bool owned) override {
+    return MessageBoxA(owned ? MainHwnd() : nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(),
+                       flags);
+  }
+};
+
+// What the open prompt dialog works on (prompts are modal and one at a time).
+struct PromptDialog {
+  const std::string* promptText = nullptr;
+  std::string* input = nullptr;
+  const std::vector<std::string>* history = nullptr;
+  bool combo = false;
+} activePrompt;
+
+int InputControlId() { return activePrompt.combo ? IDC_INPUTCOMBO : IDC_INPUT; }
+
+class Win32Prompts : public PromptPort {
+ public:
+  int Run(PromptKind kind, const std::string& promptText, std::string& input,
+          const std::vector<std::string>& history) override {
+    activePrompt = PromptDialog{&promptText, &input, &history, kind == PromptKind::kCombo};
+    const char* resource = kind == PromptKind::kPassword ? "DLG_INPUT_PASSWORD"
+                           : kind == PromptKind::kCombo  ? "DLG_INPUT1"
+                                                         : "DLG_INPUT";
+    INT_PTR r = DialogBoxParamA(Instance(), resource, MainHwnd(), MV_InputMsgProc, 0);
+    activePrompt = PromptDialog{};
+    return r == 1 ? 1 : 0;
+  }
+};
+
+// ---- the help window: one topic in a read-only text control ----
+
+constexpr const char* kHelpClass = "MIRVANHELP";
+HWND helpWindow = nullptr;
+
+LRESULT CALLBACK HelpWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_SIZE:
+      if (HWND text = GetDlgItem(hwnd, 1)) MoveWindow(text, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_DESTROY:
+      helpWindow = nullptr;
+      return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+class Win32Help : public HelpPort {
+ public:
+  void Show(const std::string& helpFile, int context) override {
+    HelpBook book;
+    std::string title = "MIRVAN32 Help", text;
+    if (!LoadHelpFile(helpFile, book)) {
+      text = "The help file " + helpFile + " could not be read.";
+    } else if (const HelpTopic* t = book.Find(context)) {
+      title = "MIRVAN32 Help - " + t->title;
+      text = t->text;
+    } else {
+      text = "The help file holds no such topic.";
+    }
+    if (!helpWindow) {
+      static bool registered = false;
+      if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = HelpWndProc;
+        wc.hInstance = Instance();
+        wc.hIcon = LoadIconA(Instance(), MAKEINTRESOURCEA(APP_MAIN));
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kHelpClass;
+        registered = RegisterClassA(&wc) != 0;
+      }
+      helpWindow = CreateWindowA(kHelpClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 520,
+                                 420, nullptr, nullptr, Instance(), nullptr);
+      if (!helpWindow) return;
+      RECT c;
+      GetClientRect(helpWindow, &c);
+      CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
+                    c.right, c.bottom, helpWindow, reinterpret_cast<HMENU>(1), Instance(), nullptr);
+    }
+    SetWindowTextA(helpWindow, title.c_str());
+    SetDlgItemTextA(helpWindow, 1, text.c_str());
+    ShowWindow(helpWindow, SW_SHOWNORMAL);
+    SetForegroundWindow(helpWindow);
+  }
+  void Quit() override {
+    if (helpWindow) DestroyWindow(helpWindow);
+  }
+};
+
+}  // namespace
+
+INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      CenterDialog(dialog);
+      SetDlgItemTextA(dialog, IDC_PROMPT, activePrompt.promptText ? activePrompt.promptText->c_str() : "");
+      HWND field = GetDlgItem(dialog, InputControlId());
+      if (activePrompt.combo && activePrompt.history)
+        for (const auto& dir : *activePrompt.history)
+          SendMessageA(field, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dir.c_str()));
+      SetWindowTextA(field, activePrompt.input ? activePrompt.input->c_str() : "");
+      if (activePrompt.combo) SendMessageA(field, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+      else SendMessageA(field, EM_SETSEL, 0, -1);
+      SetFocus(field);
+      return FALSE;  // focus set here
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          char buf[kInputMax + 1];
+          GetDlgItemTextA(dialog, InputControlId(), buf, sizeof buf);
+          if (activePrompt.input) *activePrompt.input = buf;
+          EndDialog(dialog, 1);
+          return TRUE;
+        }
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+        case IDC_HELPBUTTON:
+          ShowHelp(Prompts().currentHelpContext);
+          return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void InstallWin32Ports() {
+  static Win32MessageBox box;
+  static Win32Prompts prompts;
+  static Win32Help help;
+  ui::SetMessageBoxPort(&box);
+  SetPromptPort(&prompts);
+  SetHelpPort(&help);
+}
+
+}  // namespace core

@@ -1,0 +1,250 @@
+// Settings: locating support files, the -i and -p options, the start-up reads and the
+// two-level per-profile lookup.
+#include "core/settings.h"
+
+#include <cctype>
+#include <cstdio>
+#include <new>
+
+#include "core/app_state.h"
+#include "core/ini.h"
+#include "platform/fs.h"
+#include "ui/message_box.h"
+
+namespace core {
+
+void SupportFiles::Reset() { *this = SupportFiles(); }
+
+SupportFiles& Files() {
+  static SupportFiles files;
+  return files;
+}
+
+void ProgramSettings::Reset() {
+  mailAddr.clear();
+  verbose = 0;
+  hash = 1;
+  recu = stou = 0;
+  bell = 1;
+  prompt = convext = forclow = 0;
+  doupdate = 1;
+  sortlbx = 0;
+  mode = 73;
+  amode = 0;
+  vlink = usewave = 1;
+  tranrate = autosave = 0;
+  longdir = 1;
+  dblclk = 0;
+  autostart = 1;
+  layout = bontop = 0;
+  font = 3;
+  scale = 0;
+  vrfydel = 1;
+  rbp = 4096;
+  sbp = 512;
+  wavConnect.clear();
+  wavComplete.clear();
+  wavError.clear();
+}
+
+ProgramSettings& Settings() {
+  static ProgramSettings settings;
+  return settings;
+}
+
+std::string LocateSupportFile(const std::string& name) {
+  try {
+    std::string cwd = platform::CurrentDirectory();
+    if (!cwd.empty()) {
+      std::string here = platform::JoinPath(cwd, name);
+      if (platform::PathExists(here)) return here;
+    }
+    std::string prog = platform::ProgramPath();
+    if (!prog.empty()) {
+      size_t slash = prog.size();
+      while (slash > 0 && !platform::IsPathSeparator(prog[slash - 1])) --slash;
+      std::string beside = slash > 0 ? prog.substr(0, slash) + name : name;
+      if (platform::PathExists(beside)) return beside;
+    }
+    std::string windir = platform::WindowsDirectory();
+    if (windir.empty()) return name;
+    return platform::JoinPath(windir, name);
+  } catch (const std::bad_alloc&) {
+    return name;
+  }
+}
+
+namespace {
+
+bool StartsWithOption(const std::string& s, size_t pos, char letter) {
+  return pos + 1 < s.size() && s[pos] == '-' &&
+         std::tolower(static_cast<unsigned char>(s[pos + 1])) == letter;
+}
+
+size_t SkipWord(const std::string& s, size_t pos) {
+  while (pos < s.size() && s[pos] != ' ') ++pos;
+  return pos;
+}
+
+size_t SkipSpaces(const std::string& s, size_t pos) {
+  while (pos < s.size() && s[pos] == ' ') ++pos;
+  return pos;
+}
+
+std::string Format(const char* fmt, const std::string& a, const std::string& b) {
+  std::string out(fmt);
+  size_t p = out.find("%s");
+  if (p != std::string::npos) {
+    out.replace(p, 2, a);
+    p = out.find("%s", p + a.size());
+    if (p != std::string::npos) out.replace(p, 2, b);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<size_t> ApplyCommandLineOptions(const std::string& cmd, std::string& profileName, bool& profileGiven) {
+  SupportFiles& files = Files();
+  profileGiven = false;
+  size_t pos = SkipSpaces(cmd, 0);
+  bool leftNothing = false;
+  if (StartsWithOption(cmd, pos, 'i')) {
+    pos = SkipSpaces(cmd, SkipWord(cmd, pos));
+    size_t nameEnd = SkipWord(cmd, pos);
+    std::string name = cmd.substr(pos, nameEnd - pos);
+    leftNothing = name.empty();
+    pos = SkipSpaces(cmd, nameEnd);
+    try {
+      std::string joined;
+      std::string cwd = platform::CurrentDirectory();
+      if (!cwd.empty() && !name.empty()) joined = platform::JoinPath(cwd, name);
+      if (name.size() < 2 || !platform::PathExists(name)) {
+        files.settingsFile = LocateSupportFile("MIRVAN.INI");
+        ui::ShowMessageBox(Format("Failed to locate %s, using %s", name, files.settingsFile), kProgramCaption,
+                           ui::kMbOk);
+      } else {
+        files.settingsFile = (!joined.empty() && platform::PathExists(joined)) ? joined : name;
+      }
+    } catch (const std::bad_alloc&) {
+      files.settingsFile = LocateSupportFile("MIRVAN.INI");
+      ui::ShowMessageBox(Format("Alloc failed for %s, using %s", name, files.settingsFile), kProgramCaption,
+                         ui::kMbOk);
+    }
+  } else {
+    files.settingsFile = LocateSupportFile("MIRVAN.INI");
+  }
+  files.helpFile = LocateSupportFile("MIRVAN.HLP");
+  files.extensionListFile = LocateSupportFile("MIRVAN.EXT");
+  files.conversionListFile = LocateSupportFile("MIRVAN.CNV");
+
+  if (!leftNothing && StartsWithOption(cmd, pos, 'p')) {
+    pos = SkipSpaces(cmd, SkipWord(cmd, pos));
+    size_t nameEnd = SkipWord(cmd, pos);
+    profileName = cmd.substr(pos, nameEnd - pos);
+    profileGiven = true;
+    leftNothing = profileName.empty();
+    pos = SkipSpaces(cmd, nameEnd);
+  }
+  if (leftNothing) return std::nullopt;
+  return pos;
+}
+
+std::string ReadConfigString(const std::string& key, const std::string& def, size_t maxLen) {
+  return ini::ReadString(Files().settingsFile, kConfigSection, key, def, maxLen);
+}
+
+int ReadConfigInt(const std::string& key, int def) { return ini::ReadInt(Files().settingsFile, kConfigSection, key, def); }
+
+bool WriteConfigString(const std::string& key, const char* value) {
+  return ini::Write(Files().settingsFile, kConfigSection, key.c_str(), value);
+}
+
+bool WriteSettingInt(const std::string& section, const std::string& key, int64_t value) {
+  return ini::WriteUnsigned(Files().settingsFile, section, key, value);
+}
+
+int ReadProfileInt(const profiles::SessionProfile& profile, const std::string& key, int def) {
+  int v = ReadConfigInt(key, def);
+  if (profile.name.empty()) return v;
+  return ini::ReadInt(Files().settingsFile, profile.name, key, v);
+}
+
+int ReadSessionInt(const std::string& key, int def) { return ReadProfileInt(profiles::CurrentProfile(), key, def); }
+
+bool WriteSectionInt(const std::string& section, const std::string& key, int value) {
+  if (section.empty()) return false;
+  int global = ReadConfigInt(key, 99);
+  if (global == 99 || global != value) return WriteSettingInt(section, key, value);
+  return ini::Write(Files().settingsFile, section, key.c_str(), nullptr);
+}
+
+bool WriteSessionInt(const std::string& key, int value) {
+  return WriteSectionInt(profiles::CurrentProfile().name, key, value);
+}
+
+bool SaveCurrentSessionName() {
+  return WriteConfigString("SESSION", profiles::CurrentProfile().name.c_str());
+}
+
+bool TakeCommandLine(const std::string& raw, std::string& out) {
+  out.clear();
+  if (raw.size() > kCommandLineMax) return false;
+  out = raw;
+  return true;
+}
+
+std::optional<size_t> ReadProgramSettings(const std::string& commandLine) {
+  profiles::SessionProfile& cur = profiles::CurrentProfile();
+  ProgramSettings& s = Settings();
+  // 1. A clean current profile.
+  cur.name.clear();
+  cur.user.clear();
+  cur.password.clear();
+  cur.remoteDir.clear();
+  s.mailAddr.clear();
+  cur.hostType = 6000;
+  cur.timeout = 65;
+
+  // 2. Options and support files.
+  std::string profileName;
+  bool profileGiven = false;
+  std::optional<size_t> rest = ApplyCommandLineOptions(commandLine, profileName, profileGiven);
+  if (!profileGiven) profileName = ReadConfigString("SESSION", "");
+  cur.name = profileName;
+
+  // 3. Program-wide keys.
+  s.mailAddr = ReadConfigString("MAILADDR", "", 127);
+  s.verbose = ReadConfigInt("VERBOSE", 0);
+  s.hash = ReadConfigInt("HASH", 1);
+
+  // 4. Keys a profile may override.
+  s.recu = ReadSessionInt("RECU", s.recu);
+  s.stou = ReadSessionInt("STOU", s.stou);
+  s.bell = ReadSessionInt("BELL", s.bell);
+  s.prompt = ReadSessionInt("PROMPT", s.prompt);
+  s.convext = ReadSessionInt("CONVEXT", s.convext);
+  s.forclow = ReadSessionInt("FORCLOW", s.forclow);
+  s.doupdate = ReadSessionInt("DOUPDATE", s.doupdate);
+  s.sortlbx = ReadSessionInt("SORTLBX", s.sortlbx);
+
+  // 5. Program-only keys, taken as stored.
+  s.tranrate = ReadConfigInt("tranrate", s.tranrate);
+  s.autosave = ReadConfigInt("AUTOSAVE", s.autosave);
+  s.longdir = ReadConfigInt("LONGDIR", s.longdir);
+  s.dblclk = ReadConfigInt("DBLCLK", s.dblclk);
+  s.autostart = ReadConfigInt("AUTOSTART", s.autostart);
+  s.layout = ReadConfigInt("LAYOUT", s.layout);
+  s.bontop = ReadConfigInt("BONTOP", s.bontop);
+  s.font = ReadConfigInt("FONT", s.font);
+  s.scale = ReadConfigInt("SCALE", s.scale);
+  s.vrfydel = ReadConfigInt("VRFYDEL", s.vrfydel);
+  s.rbp = ReadConfigInt("RBP", s.rbp);
+  s.sbp = ReadConfigInt("SBP", s.sbp);
+
+  // 6. The start-up profile.
+  profiles::LoadStartupProfile(cur);
+  return rest;
+}
+
+}  // namespace core

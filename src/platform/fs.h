@@ -1,0 +1,37 @@
+// The file-system seam: the few path and file queries the program needs from the OS.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The separator the platform's paths use ('\\' on Windows, '/' elsewhere).
+char PathSeparator();
+// True for either separator the platform accepts.
+bool IsPathSeparator(char c);
+
+// The process's current directory, or "" when it cannot be read.
+std::string CurrentDirectory();
+// Changes the current directory; false when it does not exist or cannot be entered.
+bool ChangeDirectory(const std::string& path);
+// Full path of the running program file, or "" when unknown.
+std::string ProgramPath();
+// The Windows directory; elsewhere a per-user folder standing in for it. "" when none can be had.
+std::string WindowsDirectory();
+// The system's directory for temporary files, without a trailing separator.
+std::string TempDirectory();
+
+// True when a file or directory of this path exists.
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+// Size of a file in bytes, or -1 when it cannot be read.
+int64_t FileSize(const std::string& path);
+// Deletes a file; false when it could not be deleted.
+bool RemoveFile(const std::string& path);
+// Creates one directory level; false when it could not be created.
+bool MakeDirectory(const std::string& path);
+
+// Joins a directory and a name with exactly one separator between them.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+}  // namespace platform
