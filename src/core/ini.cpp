@@ -46,9 +46,11 @@ Line Classify(const std::string& raw) {
   std::string t = Trim(raw);
   if (t.empty() || t[0] == ';') return line;
   if (t[0] == '[') {
+    // A header without its closing bracket opens no section (as Windows reads it).
     size_t close = t.find(']');
+    if (close == std::string::npos) return line;
     line.kind = Line::kSection;
-    line.name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    line.name = Trim(t.substr(1, close - 1));
     return line;
   }
   size_t eq = t.find('=');

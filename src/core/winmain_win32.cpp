@@ -86,7 +86,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), App().buttonFaceColour);
-      return reinterpret_cast<LRESULT>(GetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND));
+      return static_cast<LRESULT>(GetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND));
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(lParam) == statusScroll) {
         if (LOWORD(wParam) == SB_LINEUP) ScrollStatusLines(-1);

@@ -92,6 +92,8 @@ TEST(Ini, DamagedFilesDoNotBreakReadsOrWrites) {
     EXPECT_EQ(ini::ReadInt(f, "_config_", "NEW", 0), 1) << c.name;
   }
   EXPECT_EQ(ini::ReadString(dir.File("long-line.ini"), "_config_", "BIG", "").size(), longLine.size());
+  // An unterminated header opens nothing: the key lands in a proper section.
+  EXPECT_EQ(ini::SectionNames(dir.File("unterminated-section.ini")), std::vector<std::string>{"_config_"});
 }
 
 TEST(Ini, ConcurrentReadsWhileWriting) {

@@ -74,6 +74,7 @@ TEST_F(MessageLogTest, RingKeepsSixtyAndSavesThem) {
   EXPECT_EQ(prompts.asked[0].promptText, "Enter name for log file:");
   EXPECT_EQ(prompts.asked[0].initial, "");
   std::string saved = ReadFile(dir.File("saved.log"));
+  saved.erase(std::remove(saved.begin(), saved.end(), '\r'), saved.end());  // text mode on Windows
   EXPECT_EQ(saved.substr(0, 7), "line 2\n");
   EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 60);
 }
