@@ -1,0 +1,116 @@
+// The message log window and the help window, created in-process as the client creates them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "core/help.h"
+#include "core/message_log.h"
+#include "core/settings.h"
+#include "core/shell_win32.h"
+#include "support/temp_dir.h"
+#include "ui/controls_win32.h"
+
+namespace {
+
+class ShellWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    core::App().appInstance = inst;
+    core::ResetMessageLog();
+    ASSERT_EQ(core::RegisterWindowClasses(inst, DefWindowProcA, GetSysColor(COLOR_BTNFACE)), 0);
+    core::BuildFtpMenu();
+    core::InstallWin32Ports();
+  }
+  void TearDown() override {
+    if (HWND w = FindWindowA("MIRVANDBWNDC", "Message Log")) SendMessageA(w, WM_CLOSE, 0, 0);
+    core::QuitHelp();
+    core::UnregisterWindowClasses(GetModuleHandleA(nullptr));
+    core::ResetMessageLog();
+  }
+};
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+}  // namespace
+
+TEST_F(ShellWindows, LogWindowShowsTheRingAndFollowsNewLines) {
+  core::LogLine("Connected to ftp.example.org port 21");
+  core::ShowLogWindow();
+  HWND w = FindWindowA("MIRVANDBWNDC", "Message Log");
+  ASSERT_NE(w, nullptr);
+  HWND text = GetDlgItem(w, 5554);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(ui::WindowText(text), "Connected to ftp.example.org port 21\r\n");
+  core::LogLine("230 Login successful.");
+  EXPECT_EQ(ui::WindowText(text), "Connected to ftp.example.org port 21\r\n230 Login successful.\r\n");
+  EXPECT_NE(GetMenu(w), nullptr);  // LOGMENU
+
+  // Opening it again raises the same window.
+  core::ShowLogWindow();
+  int count = 0;
+  EnumWindows([](HWND h, LPARAM lp) -> BOOL {
+    char cls[32];
+    GetClassNameA(h, cls, sizeof cls);
+    if (std::string(cls) == "MIRVANDBWNDC") ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&count));
+  EXPECT_EQ(count, 1);
+
+  // Copy (2200) puts the selection on the clipboard and selects everything again.
+  SendMessageA(text, EM_SETSEL, 0, 9);
+  SendMessageA(w, WM_COMMAND, 2200, 0);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_TEXT);
+  ASSERT_NE(data, nullptr);
+  EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "Connected");
+  GlobalUnlock(data);
+  CloseClipboard();
+  DWORD from = 0, to = 0;
+  SendMessageA(text, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, static_cast<DWORD>(GetWindowTextLengthA(text)));
+
+  // Exit (5555) closes it; lines then only go to the ring.
+  SendMessageA(w, WM_COMMAND, 5555, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(core::LogWindowOpen());
+  core::LogLine("after close");
+  EXPECT_EQ(core::StoredLines().size(), 3u);
+}
+
+TEST_F(ShellWindows, FtpMenuHasItsEntries) {
+  HMENU m = core::FtpMenu();
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(GetMenuItemCount(m), 9);
+  char text[64];
+  GetMenuStringA(m, 0, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "FTP Menu");
+  EXPECT_TRUE(GetMenuState(m, 0, MF_BYPOSITION) & MF_GRAYED);
+  HMENU commands = GetSubMenu(m, 3);
+  ASSERT_NE(commands, nullptr);
+  EXPECT_EQ(GetMenuItemCount(commands), 12);
+  EXPECT_EQ(GetMenuItemID(commands, 11), 1314u);  // STOR
+  GetMenuStringA(m, 1500, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "A&bout");
+}
+
+TEST_F(ShellWindows, HelpOpensTheTopicOrTheContents) {
+  testing_support::TempDir dir;
+  core::Files().helpFile = dir.Write("MIRVAN.HLP", "@topic 10 Contents\nAll topics\n@topic 180 Directories\nCWD help\n");
+  core::ShowHelp(180);
+  HWND w = FindWindowA("MIRVANHELP", nullptr);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(ui::WindowText(w), "MIRVAN32 Help - Directories");
+  EXPECT_EQ(ui::WindowText(GetDlgItem(w, 1)), "CWD help\r\n");
+  core::ShowHelp(0);
+  EXPECT_EQ(FindWindowA("MIRVANHELP", nullptr), w);  // one help window, showing the contents now
+  EXPECT_EQ(ui::WindowText(w), "MIRVAN32 Help - Contents");
+  core::QuitHelp();
+  EXPECT_FALSE(IsWindow(w));
+}
