@@ -1,6 +1,8 @@
 // The two profile records, the firewall login and the start-up loading hook.
 #include "profiles/session_profile.h"
 
+#include "profiles/profile_store.h"
+
 namespace profiles {
 namespace {
 ProfileLoader& Loader() {
@@ -28,7 +30,7 @@ void SetStartupProfileLoader(ProfileLoader loader) { Loader() = std::move(loader
 
 int LoadStartupProfile(SessionProfile& profile) {
   if (Loader()) return Loader()(profile);
-  return 1;
+  return LoadSessionProfile(profile);
 }
 
 }  // namespace profiles

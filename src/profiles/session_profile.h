@@ -35,8 +35,8 @@ SessionProfile& CurrentProfile();
 SessionProfile& WorkingProfile();
 FirewallLogin& Firewall();
 
-// Start-up loads the start-up profile through this hook (the profile store installs it);
-// without one only the record's name is set.
+// Start-up loads the start-up profile with LoadSessionProfile, or through this hook when one
+// is installed (tests).
 using ProfileLoader = std::function<int(SessionProfile&)>;
 void SetStartupProfileLoader(ProfileLoader loader);
 int LoadStartupProfile(SessionProfile& profile);

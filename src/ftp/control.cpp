@@ -1,0 +1,332 @@
+// The control connection: connect, line sender, reply reader, time-out and closing.
+#include "ftp/control.h"
+
+#include <cctype>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "core/message_log.h"
+#include "ftp/socket_errors.h"
+#include "listing/host_types.h"
+#include "platform/clock.h"
+#include "platform/pump.h"
+#include "profiles/session_profile.h"
+
+namespace ftp {
+namespace {
+
+using core::LogLine;
+using core::LogMessage;
+
+// Timer 20: the countdown and when its last tick fell due.
+struct NetTimer {
+  std::mutex mutex;
+  bool running = false;
+  int countdown = 0;
+  uint64_t lastTickMs = 0;
+} netTimer;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+void TrimTrailingBlanks(std::string& s) {
+  while (!s.empty() && IsBlank(s.back())) s.pop_back();
+}
+
+// The code of a reply line: up to three digits after leading blanks.
+int LineCode(const std::string& line) {
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  int code = 0;
+  for (int n = 0; n < 3 && i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++n, ++i)
+    code = code * 10 + (line[i] - '0');
+  return code;
+}
+
+}  // namespace
+
+void ConnectionState::Reset() {
+  ctrl_skt = kNoSocket;
+  dataSocket = kNoSocket;
+  listenSocket = kNoSocket;
+  connected = 0;
+  commandDepth = 0;
+  abortFlag = 0;
+  batchCancel = 0;
+  lastReplyCode = 0;
+  replyLine.clear();
+  pendingReplyText.clear();
+  replyPending = false;
+  detectHostFromReplies = 0;
+  peerAddress = {};
+  localControlAddress = {};
+  serverTransferType = 'A';
+  StopNetTimer();
+}
+
+ConnectionState& Conn() {
+  static ConnectionState state;
+  return state;
+}
+
+Socket ConnectHost(const std::string& host, int port, const std::string& protocol) {
+  ConnectionState& c = Conn();
+  LogLine("- -");
+  c.peerAddress = {};
+  c.peerAddress.port = static_cast<uint16_t>(port);
+
+  uint32_t address = 0;
+  size_t dot = host.find('.');
+  bool dotted = !host.empty() && std::isdigit(static_cast<unsigned char>(host[0])) && dot != std::string::npos &&
+                dot + 1 < host.size() && std::isdigit(static_cast<unsigned char>(host[dot + 1]));
+  if (dotted) {
+    if (!platform::ParseDottedAddress(host, address)) {
+      LogMessage("can't get \"%s\" host entry", host.c_str());
+      return kNoSocket;
+    }
+  } else if (!platform::ResolveHostName(host, address) && !platform::ParseDottedAddress(host, address)) {
+    LogMessage("can't get \"%s\" host entry", host.c_str());
+    return kNoSocket;
+  }
+  c.peerAddress.address = address;
+
+  int proto = platform::ProtocolNumber(protocol);
+  if (proto < 0) {
+    bool tcp = protocol.size() == 3 && std::toupper(static_cast<unsigned char>(protocol[0])) == 'T' &&
+               std::toupper(static_cast<unsigned char>(protocol[1])) == 'C' &&
+               std::toupper(static_cast<unsigned char>(protocol[2])) == 'P';
+    if (!tcp) {
+      LogMessage("can't get \"%s\" protocol entry", protocol.c_str());
+      return kNoSocket;
+    }
+    proto = 6;
+  }
+
+  Socket s = platform::NewSocket(protocol != "udp", proto);
+  if (s == kNoSocket) {
+    LogMessage("can't create socket - %s", SocketErrorText(platform::LastSocketError()).c_str());
+    return kNoSocket;
+  }
+  std::string dottedText = platform::DottedAddress(address);
+  LogMessage("connecting to %s ...", dottedText.c_str());
+  if (platform::Connect(s, c.peerAddress) != 0) {
+    int err = platform::LastSocketError();
+    LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
+    platform::CloseSocketHandle(s);  // a failed connect keeps no socket
+    return kNoSocket;
+  }
+  LogMessage("Connected to %s port %u", dottedText.c_str(), static_cast<unsigned>(port));
+  return s;
+}
+
+int SendAll(Socket s, const char* data, int length) {
+  int sent = 0;
+  while (sent < length) {
+    int n = platform::Send(s, data + sent, length - sent);
+    if (n <= 0) {
+      LogSocketError("send", n < 0 ? platform::LastSocketError() : 0);
+      break;
+    }
+    sent += n;
+  }
+  return sent;
+}
+
+int SendCommandLine(Socket s, std::string text) {
+  ConnectionState& c = Conn();
+  if (s == kNoSocket) return -1;
+  if (c.commandDepth != 0) {
+    LogLine("[x] cmd in progress, yielding");
+    while (c.commandDepth != 0 && !c.abortFlag) {
+      BlockingHook();
+      std::this_thread::sleep_for(std::chrono::milliseconds(platform::kWaitSliceMs));
+    }
+    if (c.abortFlag) return -1;
+  }
+  TrimTrailingBlanks(text);
+  // A CR, LF or NUL inside the line would make the server see two commands.
+  if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+    LogLine("Command not sent: it holds a line break or NUL character");
+    return -1;
+  }
+  ++c.commandDepth;
+  text += "\r\n";
+  int sent = SendAll(s, text.data(), static_cast<int>(text.size()));
+  --c.commandDepth;
+  return sent;
+}
+
+int ReadReplyLine(Socket s) {
+  ConnectionState& c = Conn();
+  if (s == kNoSocket) return 0;
+  ++c.commandDepth;
+  StopNetTimer();
+  c.abortFlag = 0;
+  std::string line;
+  bool complete = false;
+
+  if (c.replyPending) {
+    size_t stop = c.pendingReplyText.find_first_of(std::string("\n\0", 2));
+    if (stop != std::string::npos && c.pendingReplyText[stop] == '\n') {
+      line = c.pendingReplyText.substr(0, stop + 1);
+      c.pendingReplyText.erase(0, stop + 1);
+      complete = true;
+    } else {
+      line = c.pendingReplyText.substr(0, stop);
+      c.pendingReplyText.clear();
+      c.replyPending = false;
+    }
+  }
+
+  if (!complete) {
+    int last = 1;
+    StartNetTimer();
+    char buf[kReplyReadMax];
+    while (static_cast<int>(line.size()) < kReplyLineLimit && !c.abortFlag) {
+      last = platform::Recv(s, buf, kReplyReadMax);
+      if (last <= 0) break;
+      StopNetTimer();
+      const char* end = buf + last;
+      const char* stop = buf;
+      while (stop < end && *stop != '\n' && *stop != '\0') ++stop;
+      if (stop < end - 1) {
+        line.append(static_cast<const char*>(buf), stop + 1);
+        c.pendingReplyText.assign(stop + 1, end);
+        size_t nul = c.pendingReplyText.find('\0');
+        if (nul != std::string::npos) c.pendingReplyText.resize(nul);
+        c.replyPending = !c.pendingReplyText.empty();
+        break;
+      }
+      line.append(static_cast<const char*>(buf), end);
+      if (end[-1] == '\n') break;
+      StartNetTimer();
+    }
+    StopNetTimer();
+    if (last <= 0) {
+      if (last < 0) LogSocketError("rl-recv", platform::LastSocketError());
+      size_t nul = line.find('\0');
+      if (nul != std::string::npos) line.resize(nul);
+      c.replyLine = line;
+      --c.commandDepth;
+      c.abortFlag = 1;
+      return kCodeLost;
+    }
+  }
+
+  size_t nul = line.find('\0');
+  if (nul != std::string::npos) line.resize(nul);
+  int code = LineCode(line);
+  if (c.abortFlag) code = kCodeLost;
+  TrimTrailingBlanks(line);
+  c.replyLine = line;
+  --c.commandDepth;
+  return code;
+}
+
+int GetReply(Socket s) {
+  ConnectionState& c = Conn();
+  if (s == kNoSocket) return 0;
+  ++c.commandDepth;
+  for (int depth = 1;; ++depth) {
+    int code = ReadReplyLine(s);
+    bool continuation = code < 100 || code > 599 || (c.replyLine.size() > 3 && c.replyLine[3] == '-');
+    LogLine(c.replyLine);
+    if (c.abortFlag) {
+      c.lastReplyCode = kCodeLost;
+      continuation = false;
+    }
+    if (code >= 100 && code <= 599 && (depth == 1 || c.lastReplyCode == 0)) c.lastReplyCode = code;
+    if (c.detectHostFromReplies && profiles::CurrentProfile().hostType == listing::kHostAutomatic)
+      listing::DetectHostTypeFromGreeting(c.replyLine);
+    bool more = continuation || (depth > 1 && c.lastReplyCode > 0 && code != c.lastReplyCode);
+    if (!more) break;
+  }
+  --c.commandDepth;
+  int last = c.lastReplyCode;
+  return last >= 100 && last <= 599 ? last / 100 : 0;
+}
+
+void DrainControl(Socket s) {
+  ConnectionState& c = Conn();
+  c.pendingReplyText.clear();
+  c.replyPending = false;
+  if (s != kNoSocket && platform::Readable(s)) {
+    char buf[kReplyReadMax];
+    platform::Recv(s, buf, kReplyReadMax);
+  }
+}
+
+Socket CloseSocket(Socket s) {
+  if (s == kNoSocket) return s;
+  if (platform::CloseSocketHandle(s) != 0) {
+    LogSocketError("closesocket", platform::LastSocketError());
+    LogMessage("[%u] Failed to close socket.", static_cast<unsigned>(s));
+    return s;
+  }
+  LogMessage("[%u] Socket closed.", static_cast<unsigned>(s));
+  return kNoSocket;
+}
+
+Socket CancelAndCloseSocket(Socket s) {
+  if (s == kNoSocket) return s;
+  if (platform::IsBlocking()) {
+    LogMessage("[%u] Cancelled blocking call", static_cast<unsigned>(s));
+    platform::CancelBlockingCall();
+    Conn().abortFlag = 1;
+  }
+  return CloseSocket(s);
+}
+
+void StartNetTimer() {
+  std::lock_guard<std::mutex> lock(netTimer.mutex);
+  netTimer.countdown = profiles::CurrentProfile().timeout / 5;
+  netTimer.running = true;
+  netTimer.lastTickMs = platform::CurrentClock().NowMs();
+}
+
+void StopNetTimer() {
+  std::lock_guard<std::mutex> lock(netTimer.mutex);
+  netTimer.running = false;
+}
+
+bool NetTimerRunning() {
+  std::lock_guard<std::mutex> lock(netTimer.mutex);
+  return netTimer.running;
+}
+
+void NetTimerTick(int timerId) {
+  if (timerId != kNetTimerId) return;
+  {
+    std::lock_guard<std::mutex> lock(netTimer.mutex);
+    if (!netTimer.running) return;
+    if (netTimer.countdown-- != 1) return;
+    netTimer.running = false;
+  }
+  if (platform::IsBlocking()) {
+    LogLine("Timer cancelled blocking call");
+    Conn().abortFlag = 1;
+    platform::CancelBlockingCall();
+  }
+}
+
+void NetTimerPoll() {
+  uint64_t now = platform::CurrentClock().NowMs();
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(netTimer.mutex);
+      if (!netTimer.running || now - netTimer.lastTickMs < kNetTimerPeriodMs) return;
+      netTimer.lastTickMs += kNetTimerPeriodMs;
+    }
+    NetTimerTick(kNetTimerId);
+  }
+}
+
+void BlockingHook() {
+  platform::PumpWaitingMessages();
+  NetTimerPoll();
+  if (Conn().abortFlag) platform::CancelBlockingCall();
+}
+
+void InstallBlockingHook() { platform::SetBlockingHook(&BlockingHook); }
+
+}  // namespace ftp

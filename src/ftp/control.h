@@ -1,0 +1,81 @@
+// The FTP control connection: connecting, sending command lines, reading and classifying
+// replies, the network time-out, and closing sockets. One session per process.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/net.h"
+
+namespace ftp {
+
+using platform::Socket;
+constexpr Socket kNoSocket = platform::kNoSocket;
+
+constexpr int kReplyReadMax = 82;      // bytes per read of the control connection
+constexpr int kReplyLineLimit = 942;   // a line stops being collected at this many bytes
+constexpr int kReplyClassLost = 4;     // a lost or timed-out connection reads as 421, class 4
+constexpr int kCodeLost = 421;
+constexpr int kNetTimerId = 20;
+constexpr int kNetTimerPeriodMs = 5000;
+
+// The session's connection state.
+struct ConnectionState {
+  std::atomic<Socket> ctrl_skt{kNoSocket};   // the control connection
+  std::atomic<Socket> dataSocket{kNoSocket}; // a transfer's data connection
+  std::atomic<Socket> listenSocket{kNoSocket};  // an active-mode transfer's listening socket
+  std::atomic<int> connected{0};             // set by a completed login
+  std::atomic<int> commandDepth{0};          // FTP operations in progress
+  std::atomic<int> abortFlag{0};             // stop the current network operation
+  std::atomic<int> batchCancel{0};           // stop a batch between files (cleared by login)
+  std::atomic<int> lastReplyCode{0};         // code of the reply most recently read
+  std::string replyLine;                     // the reply line most recently read
+  std::string pendingReplyText;              // bytes read past the end of the previous line
+  bool replyPending = false;                 // pendingReplyText holds unread text
+  std::atomic<int> detectHostFromReplies{0}; // offer every reply line to host-type detection
+  platform::NetAddress peerAddress;          // the address ConnectHost connected to last
+  platform::NetAddress localControlAddress;  // the control connection's own address
+  char serverTransferType = 'A';             // the type the server was last told (transfers)
+  void Reset();
+};
+ConnectionState& Conn();
+
+// Opens a TCP connection; the connected socket, or kNoSocket (every failure is logged).
+Socket ConnectHost(const std::string& host, int port, const std::string& protocol);
+
+// Sends one command line (trailing blanks removed, CR LF added) after waiting for any
+// operation in progress; the byte count sent, or -1 (no socket, aborted wait, refused line).
+int SendCommandLine(Socket s, std::string text);
+// Sends every byte (stopping at a failed send, which is logged); the count sent.
+int SendAll(Socket s, const char* data, int length);
+
+// Reads one reply line into replyLine; its code, 421 when the connection was lost, timed
+// out or aborted, 0 without a socket.
+int ReadReplyLine(Socket s);
+// Reads one complete reply; its class 1-5, or 0 when nothing usable was read.
+int GetReply(Socket s);
+// Discards pending reply text and what is waiting on the connection right now.
+void DrainControl(Socket s);
+
+// Closes a socket: kNoSocket when closed, else the socket unchanged (store the result back).
+Socket CloseSocket(Socket s);
+// As CloseSocket, first cancelling a blocking call in progress (and setting abortFlag).
+Socket CancelAndCloseSocket(Socket s);
+
+// The network time-out: armed around each wait for the server, cancelling the wait after the
+// current profile's TIMEOUT rounded down to a multiple of 5 seconds (never below 5).
+void StartNetTimer();
+void StopNetTimer();
+// One tick of timer 20 (other ids are ignored).
+void NetTimerTick(int timerId);
+// Runs the ticks that are due by the current clock.
+void NetTimerPoll();
+bool NetTimerRunning();
+
+// The blocking hook: dispatches waiting messages, runs due timer ticks, and cancels the wait
+// when abortFlag is set. Install it on every thread that uses the session.
+void BlockingHook();
+void InstallBlockingHook();
+
+}  // namespace ftp

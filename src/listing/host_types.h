@@ -1,0 +1,45 @@
+// Server families ("host types"): their names, and recognising the server from its greeting,
+// its SYST reply and its HELP reply, with the capabilities each family allows.
+#pragma once
+#include <string>
+
+#include "platform/net.h"
+#include "ui/controls.h"
+
+namespace listing {
+
+constexpr int kHostAutomatic = 6000;
+constexpr int kHostFirst = 6000;
+constexpr int kHostLast = 6040;
+constexpr int kHostKa9q = 6005;
+constexpr int kHostUnix = 6010;
+constexpr int kHostVmsUcx = 6012;
+constexpr int kHostRsx = 6019;
+constexpr int kHostCdcCyber = 6026;
+
+// What the session knows of the server beyond its type (the type is CurrentProfile().hostType).
+struct HostFacts {
+  int hostTypeKnown = 0;   // detection before the first listing has run
+  int canMkd = 0, canRmd = 0, canRename = 0, canDele = 0;
+  int useCdup = 1;         // ".." is sent as CDUP
+  void Reset();            // also what closing a session does
+};
+HostFacts& Host();
+
+// The name of a host type; "" for a code outside 6000-6040.
+const char* HostTypeName(int code);
+
+// Offers one greeting line: while the current type is automatic, the first pattern that the
+// line contains sets the type (logged). Returns the (possibly new) type.
+int DetectHostTypeFromGreeting(const std::string& line);
+
+// Before the first listing: settles the type (SYST, then the HELP scan), the capability
+// flags and UseCdup, updates the remote buttons and sets hostTypeKnown (see the RSX case).
+void DetectHostType(platform::Socket s);
+
+// The remote MkDir, RmDir, Rename and Delete buttons DetectHostType enables (nullptr: none).
+void AttachRemoteButtons(ui::Button* mkd, ui::Button* rmd, ui::Button* rename, ui::Button* dele);
+// Enables or disables them from the capability flags.
+void UpdateRemoteButtons();
+
+}  // namespace listing

@@ -1,0 +1,179 @@
+// Win32 half of the socket seam: Winsock sockets kept non-blocking, waited on with select.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include "platform/net.h"
+#include "platform/net_internal.h"
+
+namespace platform {
+namespace {
+
+SOCKET S(Socket s) { return static_cast<SOCKET>(s); }
+
+int Fail() {
+  SetLastSocketError(WSAGetLastError());
+  return -1;
+}
+
+sockaddr_in ToSockaddr(const NetAddress& a) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(a.port);
+  sa.sin_addr.s_addr = htonl(a.address);
+  return sa;
+}
+
+void MakeNonBlocking(SOCKET s) {
+  u_long on = 1;
+  ioctlsocket(s, FIONBIO, &on);
+}
+
+}  // namespace
+
+bool NetStartup(std::string* description) {
+  static WSADATA wsa;
+  static int rc = WSAStartup(MAKEWORD(1, 1), &wsa);
+  if (description) *description = rc == 0 ? wsa.szDescription : "";
+  return rc == 0;
+}
+
+int LastSocketError() { return WSAGetLastError(); }
+void SetLastSocketError(int error) { WSASetLastError(error); }
+
+bool ParseDottedAddress(const std::string& text, uint32_t& address) {
+  unsigned long a = inet_addr(text.c_str());
+  if (a == INADDR_NONE) return false;
+  address = ntohl(a);
+  return true;
+}
+
+std::string DottedAddress(uint32_t address) {
+  in_addr a{};
+  a.s_addr = htonl(address);
+  return inet_ntoa(a);
+}
+
+bool ResolveHostName(const std::string& name, uint32_t& address) {
+  hostent* h = gethostbyname(name.c_str());
+  if (!h || h->h_addrtype != AF_INET || !h->h_addr_list[0]) {
+    if (h) SetLastSocketError(11004);
+    return false;
+  }
+  in_addr a;
+  memcpy(&a, h->h_addr_list[0], sizeof a);
+  address = ntohl(a.s_addr);
+  return true;
+}
+
+int ProtocolNumber(const std::string& name) {
+  protoent* p = getprotobyname(name.c_str());
+  return p ? p->p_proto : -1;
+}
+
+Socket NewSocket(bool stream, int protocol) {
+  SOCKET s = socket(AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, protocol);
+  if (s == INVALID_SOCKET) {
+    Fail();
+    return kNoSocket;
+  }
+  MakeNonBlocking(s);
+  SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+  return static_cast<Socket>(s);
+}
+
+int CloseSocketHandle(Socket s) { return closesocket(S(s)) == 0 ? 0 : Fail(); }
+int ShutdownSocket(Socket s) { return shutdown(S(s), SD_BOTH) == 0 ? 0 : Fail(); }
+
+bool LocalAddress(Socket s, NetAddress& out) {
+  sockaddr_in sa{};
+  int len = sizeof sa;
+  if (getsockname(S(s), reinterpret_cast<sockaddr*>(&sa), &len) != 0) return Fail() == 0;
+  out.address = ntohl(sa.sin_addr.s_addr);
+  out.port = ntohs(sa.sin_port);
+  return true;
+}
+
+int SetOobInline(Socket s) {
+  BOOL one = TRUE;
+  return setsockopt(S(s), SOL_SOCKET, SO_OOBINLINE, reinterpret_cast<const char*>(&one), sizeof one) == 0 ? 0
+                                                                                                            : Fail();
+}
+
+int BindSocket(Socket s, const NetAddress& at) {
+  sockaddr_in sa = ToSockaddr(at);
+  return bind(S(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 ? 0 : Fail();
+}
+
+int ListenSocket(Socket s, int backlog) { return listen(S(s), backlog) == 0 ? 0 : Fail(); }
+
+int SelectOne(Socket s, bool forWrite, int ms) {
+  fd_set set, errors;
+  FD_ZERO(&set);
+  FD_ZERO(&errors);
+  FD_SET(S(s), &set);
+  FD_SET(S(s), &errors);
+  timeval tv{ms / 1000, (ms % 1000) * 1000};
+  int rc = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &errors, &tv);
+  if (rc == SOCKET_ERROR) return Fail();
+  return rc > 0 ? 1 : 0;
+}
+
+int Connect(Socket s, const NetAddress& to) {
+  sockaddr_in sa = ToSockaddr(to);
+  if (connect(S(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) return 0;
+  if (WSAGetLastError() != WSAEWOULDBLOCK) return Fail();
+  if (WaitInSlices(s, true) != 0) return -1;
+  int err = 0;
+  int len = sizeof err;
+  if (getsockopt(S(s), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) != 0) return Fail();
+  if (err != 0) {
+    SetLastSocketError(err);
+    return -1;
+  }
+  return 0;
+}
+
+int Send(Socket s, const char* data, int length, bool outOfBand) {
+  for (;;) {
+    int n = send(S(s), data, length, outOfBand ? MSG_OOB : 0);
+    if (n != SOCKET_ERROR) return n;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return Fail();
+    if (WaitInSlices(s, true) != 0) return -1;
+  }
+}
+
+int Recv(Socket s, char* buffer, int length) {
+  for (;;) {
+    int n = recv(S(s), buffer, length, 0);
+    if (n != SOCKET_ERROR) return n;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return Fail();
+    if (WaitInSlices(s, false) != 0) return -1;
+  }
+}
+
+Socket Accept(Socket s, NetAddress* peer) {
+  for (;;) {
+    sockaddr_in sa{};
+    int len = sizeof sa;
+    SOCKET a = accept(S(s), reinterpret_cast<sockaddr*>(&sa), &len);
+    if (a != INVALID_SOCKET) {
+      MakeNonBlocking(a);
+      if (peer) {
+        peer->address = ntohl(sa.sin_addr.s_addr);
+        peer->port = ntohs(sa.sin_port);
+      }
+      return static_cast<Socket>(a);
+    }
+    if (WSAGetLastError() != WSAEWOULDBLOCK) {
+      Fail();
+      return kNoSocket;
+    }
+    if (WaitInSlices(s, false) != 0) return kNoSocket;
+  }
+}
+
+bool Readable(Socket s) { return SelectOne(s, false, 0) > 0; }
+bool WaitReadable(Socket s, int ms) { return SelectOne(s, false, ms) > 0; }
+
+}  // namespace platform
