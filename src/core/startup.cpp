@@ -3,27 +3,14 @@
 
 #include "core/message_log.h"
 #include "core/settings.h"
-#include "platform/fs.h"
+#include "transfer/rules.h"
 
 namespace core {
-
-namespace {
-std::string ProgramDirectoryFile(const std::string& name) {
-  std::string prog = platform::ProgramPath();
-  size_t slash = prog.size();
-  while (slash > 0 && !platform::IsPathSeparator(prog[slash - 1])) --slash;
-  return prog.substr(0, slash) + name;
-}
-}  // namespace
 
 void WriteStartupBanner(const std::string& winsockDescription) {
   LogMessage("WINSOCK.DLL: %s", winsockDescription.c_str());
   LogMessage("%s %s, %s", kProgramName, kProgramVersion, kOwnershipNotice);
-  ProgramSettings& s = Settings();
-  s.usewave = ReadConfigInt("usewave", 1);
-  s.wavConnect = ReadConfigString("wav_connect", ProgramDirectoryFile("connect.wav"));
-  s.wavComplete = ReadConfigString("wav_complete", ProgramDirectoryFile("complete.wav"));
-  s.wavError = ReadConfigString("wav_error", ProgramDirectoryFile("error.wav"));
+  transfer::LoadSounds();
 }
 
 const std::vector<MenuEntry>& FtpMenuLayout() {

@@ -31,6 +31,9 @@ bool RemoveFile(const std::string& path);
 // Creates one directory level; false when it could not be created.
 bool MakeDirectory(const std::string& path);
 
+// The current drive's longest file-name component, or 0 when it cannot be had.
+int MaxFileNameLength();
+
 // Joins a directory and a name with exactly one separator between them.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

@@ -8,7 +8,7 @@ namespace platform {
 bool StartProgram(const std::string& commandLine);
 // Plays a wave file asynchronously; false when it could not be played.
 bool PlayWaveFile(const std::string& path);
-// The system beep (a bell on the console).
-void SystemBeep();
+// The system beep of a message-box type (0 ok, 0x30 exclamation, 0x40 asterisk...); a bell on the console.
+void SystemBeep(unsigned type);
 
 }  // namespace platform

@@ -32,4 +32,57 @@ void HwndEdit::AppendText(const std::string& text) {
   SendMessageA(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+int HwndListBox::AddString(const std::string& text) {
+  return static_cast<int>(SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+int HwndListBox::InsertString(int index, const std::string& text) {
+  LRESULT r = SendMessageA(hwnd_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+  return r < 0 ? -1 : static_cast<int>(r);
+}
+
+int HwndListBox::DeleteString(int index) {
+  LRESULT r = SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
+  return r < 0 ? -1 : static_cast<int>(r);
+}
+
+std::string HwndListBox::Text(int index) const {
+  LRESULT n = SendMessageA(hwnd_, LB_GETTEXTLEN, index, 0);
+  if (n < 0) return "";
+  std::vector<char> buf(static_cast<size_t>(n) + 1);
+  LRESULT got = SendMessageA(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buf.data()));
+  return got < 0 ? std::string() : std::string(buf.data(), static_cast<size_t>(got));
+}
+
+void HwndListBox::SetItemData(int index, int64_t data) {
+  if (index < 0 || index >= Count()) return;
+  data_.push_back(data);
+  SendMessageA(hwnd_, LB_SETITEMDATA, index, static_cast<LPARAM>(data_.size()));
+}
+
+int64_t HwndListBox::ItemData(int index) const {
+  LRESULT slot = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
+  if (slot <= 0 || static_cast<size_t>(slot) > data_.size()) return 0;
+  return data_[static_cast<size_t>(slot) - 1];
+}
+
+std::vector<int> HwndListBox::SelectedItems() const {
+  std::vector<int> out;
+  LRESULT n = SendMessageA(hwnd_, LB_GETSELCOUNT, 0, 0);
+  if (n <= 0) return out;
+  out.resize(static_cast<size_t>(n));
+  LRESULT got = SendMessageA(hwnd_, LB_GETSELITEMS, n, reinterpret_cast<LPARAM>(out.data()));
+  out.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return out;
+}
+
+int HwndListBox::TextWidth(const std::string& text) const {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  DWORD extent = GetTabbedTextExtentA(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  return LOWORD(extent);
+}
+
 }  // namespace ui

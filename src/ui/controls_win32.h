@@ -51,6 +51,38 @@ class HwndButton : public Button {
   HWND hwnd_;
 };
 
+class HwndListBox : public ListBox {
+ public:
+  explicit HwndListBox(HWND h = nullptr) : hwnd_(h) {}
+  void Attach(HWND h) { hwnd_ = h; }
+  HWND hwnd() const { return hwnd_; }
+  void SetEnabled(bool e) override { EnableWindow(hwnd_, e); }
+  bool IsEnabled() const override { return IsWindowEnabled(hwnd_); }
+  int AddString(const std::string& text) override;
+  int InsertString(int index, const std::string& text) override;
+  int DeleteString(int index) override;
+  void Clear() override { SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0); }
+  int Count() const override { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
+  std::string Text(int index) const override;
+  // Item data of 64 bits: kept in a table of the control, the list item holding its index.
+  void SetItemData(int index, int64_t data) override;
+  int64_t ItemData(int index) const override;
+  void SetCurSel(int index) override { SendMessageA(hwnd_, LB_SETCURSEL, index, 0); }
+  int CurSel() const override { return static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
+  void SetSelected(int index, bool selected) override { SendMessageA(hwnd_, LB_SETSEL, selected, index); }
+  bool IsSelected(int index) const override { return SendMessageA(hwnd_, LB_GETSEL, index, 0) > 0; }
+  std::vector<int> SelectedItems() const override;
+  void SetHorizontalExtent(int pixels) override { SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, pixels, 0); }
+  int HorizontalExtent() const override {
+    return static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
+  }
+  int TextWidth(const std::string& text) const override;
+
+ private:
+  HWND hwnd_;
+  std::vector<int64_t> data_;
+};
+
 // The text of any window.
 std::string WindowText(HWND hwnd);
 

@@ -61,4 +61,9 @@ int64_t FileSize(const std::string& path) {
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 bool MakeDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
+int MaxFileNameLength() {
+  long n = pathconf(".", _PC_NAME_MAX);
+  return n > 0 ? static_cast<int>(n > 32767 ? 32767 : n) : 0;
+}
+
 }  // namespace platform

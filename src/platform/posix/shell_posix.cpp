@@ -22,7 +22,7 @@ bool StartProgram(const std::string& commandLine) {
 
 bool PlayWaveFile(const std::string&) { return false; }  // the console has no wave player
 
-void SystemBeep() {
+void SystemBeep(unsigned) {
   if (isatty(2)) std::fputc('\a', stderr);
 }
 

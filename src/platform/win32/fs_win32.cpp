@@ -67,4 +67,10 @@ int64_t FileSize(const std::string& path) {
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
+int MaxFileNameLength() {
+  DWORD maxComponent = 0, flags = 0;
+  if (!GetVolumeInformationA(nullptr, nullptr, 0, nullptr, &maxComponent, &flags, nullptr, 0)) return 0;
+  return static_cast<int>(maxComponent);
+}
+
 }  // namespace platform

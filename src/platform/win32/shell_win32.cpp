@@ -25,6 +25,6 @@ bool PlayWaveFile(const std::string& path) {
   return !path.empty() && PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
 }
 
-void SystemBeep() { MessageBeep(MB_OK); }
+void SystemBeep(unsigned type) { MessageBeep(type); }
 
 }  // namespace platform
