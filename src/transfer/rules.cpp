@@ -8,6 +8,7 @@
 
 #include "core/message_log.h"
 #include "core/settings.h"
+#include "ftp/control.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/shell.h"
@@ -230,7 +231,7 @@ void LogTransfer(int direction, const std::string& local, const std::string& hos
   if (!f) return;
   platform::CalendarTime t = platform::CurrentClock().LocalNow();
   std::string line = TransferLogLine(direction, platform::CurrentDirectory(), local, host, remoteDir, remoteName,
-                                     t.year, t.month, t.day, t.hour, t.minute, Transfer().serverType.load());
+                                     t.year, t.month, t.day, t.hour, t.minute, ftp::Conn().serverTransferType);
   std::fprintf(f, "%s\n", line.c_str());
   std::fclose(f);
 }

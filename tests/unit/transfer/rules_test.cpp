@@ -3,6 +3,7 @@
 
 #include "core/message_log.h"
 #include "core/settings.h"
+#include "ftp/control.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "support/temp_dir.h"
@@ -155,7 +156,7 @@ TEST_F(RulesTest, TransferLogFileFollowsItsSettings) {
   platform::FakeClock clock;
   clock.local = {2026, 3, 5, 14, 7, 0};
   platform::SetClock(&clock);
-  transfer::Transfer().serverType = 'I';
+  ftp::Conn().serverTransferType = 'I';
   transfer::LogTransfer(2, "file.zip", "ftp.example.org", "/pub", "file.zip");
   std::string log = ReadFile(dir.File("MIRVAN.LOG"));
   EXPECT_EQ(log.substr(0, 17), "26.03.05 14:07 B ");
@@ -167,5 +168,5 @@ TEST_F(RulesTest, TransferLogFileFollowsItsSettings) {
   transfer::LogTransfer(1, "b", "h", "/", "b");
   EXPECT_EQ(ReadFile(dir.File("other.log")).find("b --> h"), std::string::npos);
   platform::SetClock(nullptr);
-  transfer::Transfer().Reset();
+  ftp::Conn().serverTransferType = 'A';
 }

@@ -1,0 +1,146 @@
+// Passive and active data connections.
+#include "transfer/data_connection.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "core/message_log.h"
+#include "ftp/commands.h"
+#include "ftp/control.h"
+#include "ftp/socket_errors.h"
+
+namespace transfer {
+
+using core::LogMessage;
+using platform::kNoSocket;
+
+int ParsePassiveReply(const std::string& line, unsigned numbers[6], std::string* listText) {
+  std::string text = line.substr(0, line.find(')'));
+  size_t start = text.find('(');
+  if (start != std::string::npos) {
+    ++start;
+  } else {
+    start = std::string::npos;
+    for (size_t i = 4; i < text.size(); ++i)
+      if (std::isdigit(static_cast<unsigned char>(text[i]))) {
+        start = i;
+        break;
+      }
+    if (start == std::string::npos) return -1;
+  }
+  std::string list = text.substr(start);
+  if (listText) *listText = list;
+  // "%u,%u,%u,%u,%u,%u" as sscanf reads it: blanks before each number are skipped.
+  int got = 0;
+  size_t p = 0;
+  while (got < 6) {
+    while (p < list.size() && std::isspace(static_cast<unsigned char>(list[p]))) ++p;
+    if (p >= list.size() || !std::isdigit(static_cast<unsigned char>(list[p]))) break;
+    uint32_t v = 0;
+    while (p < list.size() && std::isdigit(static_cast<unsigned char>(list[p]))) v = v * 10u + (list[p++] - '0');
+    numbers[got++] = v;
+    if (got < 6) {
+      if (p >= list.size() || list[p] != ',') break;
+      ++p;
+    }
+  }
+  return got;
+}
+
+Socket OpenPassiveData(Socket ctrl) {
+  ftp::ConnectionState& c = ftp::Conn();
+  if (ftp::EnterPassiveMode(ctrl) != 2) return kNoSocket;
+  std::string reply = c.replyLine;
+  unsigned n[6] = {};
+  std::string list;
+  int got = ParsePassiveReply(reply, n, &list);
+  if (got < 0) {
+    LogMessage("unable to parse info %s", reply.c_str());
+    return kNoSocket;
+  }
+  if (got < 6) {
+    LogMessage("bad address in %s", list.c_str());
+    return kNoSocket;
+  }
+  char offered[64];
+  std::snprintf(offered, sizeof offered, "%u.%u.%u.%u", n[0], n[1], n[2], n[3]);
+  unsigned port = (n[4] * 256u + n[5]) & 0xFFFFu;
+  // Only the port is taken from the reply: the data connection goes to the host the control
+  // connection talks to, so a server cannot point the client at a third host.
+  platform::NetAddress control = c.peerAddress;
+  std::string target = platform::DottedAddress(control.address);
+  if (target != offered) LogMessage("[I] PASV offered %s, connecting to the server's own address", offered);
+  LogMessage("connecting to %s:%u", target.c_str(), port);
+  Socket data = ftp::ConnectHost(target, static_cast<int>(port), "tcp");
+  c.peerAddress = control;
+  if (data == kNoSocket) {
+    ftp::LogSocketError("connect", platform::LastSocketError());
+    return kNoSocket;
+  }
+  LogMessage("[%u] connect to %s port %u", static_cast<unsigned>(data), target.c_str(), port);
+  return data;
+}
+
+Socket OpenActiveListener(Socket ctrl) {
+  ftp::ConnectionState& c = ftp::Conn();
+  Socket s = platform::NewSocket(true, 6);
+  if (s == kNoSocket) {
+    LogMessage("failed to create socket: %s", ftp::SocketErrorText(platform::LastSocketError()).c_str());
+    return kNoSocket;
+  }
+  platform::NetAddress& record = c.localControlAddress;
+  LogMessage("[%u] going to listen %s port %u", static_cast<unsigned>(s), platform::DottedAddress(record.address).c_str(),
+             record.port);
+  record = platform::NetAddress{};
+  const char* failed = nullptr;
+  if (platform::BindSocket(s, record) != 0) failed = "failed bind: %s";
+  else if (!platform::LocalAddress(s, record)) failed = "failed getsockname: %s";
+  else if (platform::ListenSocket(s, 1) != 0) failed = "failed listen: %s";
+  if (failed) {
+    LogMessage(failed, ftp::SocketErrorText(platform::LastSocketError()).c_str());
+    platform::CloseSocketHandle(s);
+    return kNoSocket;
+  }
+  platform::NetAddress controlLocal;
+  if (!platform::LocalAddress(ctrl, controlLocal)) ftp::LogSocketError("getsockname", platform::LastSocketError());
+  uint32_t announce = (controlLocal.address >> 24) == 0 ? record.address : controlLocal.address;
+  c.listenSocket = s;
+  if (ftp::SendFtpCommand(ctrl, "PORT %d,%d,%d,%d,%d,%d", static_cast<int>((announce >> 24) & 0xFF),
+                          static_cast<int>((announce >> 16) & 0xFF), static_cast<int>((announce >> 8) & 0xFF),
+                          static_cast<int>(announce & 0xFF), static_cast<int>((record.port >> 8) & 0xFF),
+                          static_cast<int>(record.port & 0xFF)) != 2) {
+    LogMessage("[%u] port cmd failed.", static_cast<unsigned>(s));
+    c.listenSocket = ftp::CloseSocket(s);
+    return kNoSocket;
+  }
+  LogMessage("[%u] listener %s port %u", static_cast<unsigned>(s), platform::DottedAddress(record.address).c_str(),
+             record.port);
+  return s;
+}
+
+Socket AcceptActiveData(Socket listener) {
+  ftp::ConnectionState& c = ftp::Conn();
+  platform::NetAddress peer;
+  ftp::StartNetTimer();
+  Socket data = platform::Accept(listener, &peer);
+  int error = platform::LastSocketError();
+  ftp::StopNetTimer();
+  c.listenSocket = ftp::CancelAndCloseSocket(listener);
+  if (data == kNoSocket) {
+    ftp::LogSocketError("accept", error);
+    return kNoSocket;
+  }
+  LogMessage("[%u] accept from %s port %u", static_cast<unsigned>(data), platform::DottedAddress(peer.address).c_str(),
+             peer.port);
+  return data;
+}
+
+Socket CloseDataConnection(Socket data) {
+  if (data == kNoSocket) return kNoSocket;
+  Socket left = ftp::CloseSocket(data);
+  if (left != kNoSocket) left = ftp::CancelAndCloseSocket(left);
+  ftp::Conn().dataSocket = left;
+  return left;
+}
+
+}  // namespace transfer

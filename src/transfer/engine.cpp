@@ -1,0 +1,324 @@
+// SendFile / ReceiveFile and their data loops.
+#include "transfer/engine.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/message_log.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "ftp/commands.h"
+#include "ftp/control.h"
+#include "ftp/socket_errors.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/pump.h"
+#include "profiles/session_profile.h"
+#include "transfer/data_connection.h"
+#include "transfer/progress.h"
+#include "transfer/rules.h"
+#include "transfer/transfer_state.h"
+#include "ui/message_box.h"
+
+namespace transfer {
+
+using core::LogMessage;
+using platform::kNoSocket;
+
+namespace {
+
+constexpr int kHostQuotedRetry = 6024;  // host family that wants a refused name retried in quotes
+std::atomic<void (*)()> typeChanged{nullptr};
+
+void ErrorSound() {
+  if (core::Settings().bell) PlaySoundEvent(kSoundError);
+}
+
+int BlockSize(int setting) { return setting < 1 ? 1 : setting > kBlockBufferSize ? kBlockBufferSize : setting; }
+
+uint64_t Tick() { return platform::CurrentClock().NowMs(); }
+
+// The common start: 0 when the transfer cannot begin, else 1 with the type settled.
+int BeginTransfer(Socket ctrl, const std::string& amodeName, char& type) {
+  ftp::ConnectionState& c = ftp::Conn();
+  c.lastReplyCode = 0;
+  if (ctrl == kNoSocket) {
+    LogMessage("no ctrl_skt, ignored");
+    return 0;
+  }
+  if (c.commandDepth.load() != 0) {
+    LogMessage("command in process, ignored");
+    return 0;
+  }
+  if (core::Settings().amode) {
+    type = IsAsciiExtension(amodeName) ? 'A' : 'I';
+    core::Settings().mode = type;
+    if (auto notify = typeChanged.load()) notify();
+  }
+  if (type != c.serverTransferType) {
+    if (type == 'L') ftp::SendFtpCommand(ctrl, "TYPE L 8");
+    else ftp::SendFtpCommand(ctrl, "TYPE %c", type);
+    c.serverTransferType = type;
+  }
+  return 1;
+}
+
+// Sends the store command, once more as STOR when STOU was refused with 500.
+int SendStoreCommand(Socket ctrl, std::string& command) {
+  int r = ftp::SendFtpCommandText(ctrl, command);
+  if (r == 5 && ftp::Conn().lastReplyCode.load() == 500 && command.size() > 3 && command[3] == 'U' &&
+      core::Settings().stou == 1) {
+    command[3] = 'R';
+    r = ftp::SendFtpCommandText(ctrl, command);
+  }
+  return r;
+}
+
+// Whether a download target can be written, without creating or truncating it.
+bool CanWriteTarget(const std::string& path) {
+  if (platform::PathExists(path)) {
+    if (platform::IsDirectory(path)) return false;
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+  }
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fclose(f);
+  platform::RemoveFile(path);
+  return true;
+}
+
+void SetStatusText(const std::string& text) { core::Prompts().promptText = text; }
+
+class ProgressScope {
+ public:
+  ProgressScope(bool sending, const std::string& status) {
+    ResetProgressThrottle();
+    if (ProgressPort* p = CurrentProgressPort()) {
+      p->Open(sending, status);
+      p->SetProgress("");
+    }
+  }
+  ~ProgressScope() {
+    ftp::Conn().commandDepth--;
+    if (ProgressPort* p = CurrentProgressPort()) {
+      p->SetProgress("");
+      p->Close();
+    }
+  }
+};
+
+}  // namespace
+
+void SetTypeChangedNotifier(void (*notify)()) { typeChanged = notify; }
+
+void QuoteArgument(std::string& command) {
+  size_t word = command.find(' ');
+  if (word == std::string::npos) return;
+  size_t arg = command.find_first_not_of(' ', word);
+  if (arg == std::string::npos) arg = command.size();
+  command = command.substr(0, arg) + "'" + command.substr(arg) + "'";
+}
+
+int SendFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
+  if (!BeginTransfer(ctrl, localPath, type)) return 0;
+  if (core::Settings().stou == 1 && command.size() > 3 && command[3] == 'R') command[3] = 'U';
+  ftp::ConnectionState& c = ftp::Conn();
+  if (profiles::CurrentProfile().passive == 1) {
+    Socket data = OpenPassiveData(ctrl);
+    if (data != kNoSocket) {
+      c.dataSocket = data;
+      if (SendStoreCommand(ctrl, command) == 1) {
+        SendFileData(data, localPath);
+        CloseDataConnection(data);
+        return ftp::GetReply(ctrl);
+      }
+      CloseDataConnection(data);
+      ErrorSound();
+      return 0;
+    }
+  }
+  Socket listener = OpenActiveListener(ctrl);
+  if (listener == kNoSocket) {
+    ErrorSound();
+    return 0;
+  }
+  if (SendStoreCommand(ctrl, command) == 1) {
+    Socket data = AcceptActiveData(listener);
+    if (data == kNoSocket) return 0;
+    c.dataSocket = data;
+    SendFileData(data, localPath);
+    CloseDataConnection(data);
+    return ftp::GetReply(ctrl);
+  }
+  c.listenSocket = ftp::CancelAndCloseSocket(listener);
+  ErrorSound();
+  return 0;
+}
+
+int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
+  if (!BeginTransfer(ctrl, command, type)) return 0;
+  if (!CanWriteTarget(localPath)) {
+    LogMessage("FAILED TO OPEN %s FOR WRITE!", localPath.c_str());
+    return 0;
+  }
+  Transfer().transferTotal = 0;
+  ftp::ConnectionState& c = ftp::Conn();
+  if (profiles::CurrentProfile().passive == 1) {
+    Socket data = OpenPassiveData(ctrl);
+    if (data != kNoSocket) {
+      c.dataSocket = data;
+      if (ftp::SendFtpCommandText(ctrl, command) == 1) {
+        SetStatusText(c.replyLine);
+        ReceiveFileData(data, localPath);
+        CloseDataConnection(data);
+        return ftp::GetReply(ctrl);
+      }
+      CloseDataConnection(data);
+      ErrorSound();
+      return 0;
+    }
+  }
+  Socket listener = OpenActiveListener(ctrl);
+  if (listener == kNoSocket) {
+    ErrorSound();
+    return 0;
+  }
+  int r = ftp::SendFtpCommandText(ctrl, command);
+  if (c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == kHostQuotedRetry) {
+    QuoteArgument(command);
+    r = ftp::SendFtpCommandText(ctrl, command);
+  }
+  if (r == 1) {
+    SetStatusText(c.replyLine);
+    Socket data = AcceptActiveData(listener);
+    if (data == kNoSocket) return 0;
+    c.dataSocket = data;
+    ReceiveFileData(data, localPath);
+    CloseDataConnection(data);
+    LogMessage("[%u] looking for completion line", static_cast<unsigned>(ctrl));
+    return ftp::GetReply(ctrl);
+  }
+  c.listenSocket = ftp::CancelAndCloseSocket(listener);
+  ErrorSound();
+  return 0;
+}
+
+int SendFileData(Socket data, const std::string& path) {
+  ftp::ConnectionState& c = ftp::Conn();
+  if (data == kNoSocket || !c.connected.load()) return 0;
+  c.commandDepth++;
+  c.abortFlag = 0;
+  int64_t size = platform::FileSize(path);
+  char status[600];
+  const char* word = c.serverTransferType == 'A' ? "ASCII" : "BINARY";
+  if (size >= 0) std::snprintf(status, sizeof status, "Sending %s file %s (%lld bytes)", word, path.c_str(), static_cast<long long>(size));
+  else std::snprintf(status, sizeof status, "Sending %s file %s", word, path.c_str());
+  SetStatusText(status);
+  ProgressScope progress(true, status);
+
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    int err = errno;
+    LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(err));
+    ErrorSound();
+    if (core::App().commandLineMode) {
+      char text[400];
+      std::snprintf(text, sizeof text, "failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(err));
+      ui::ShowMessageBox(text, core::kProgramCaption, ui::kMbOk);
+    }
+    return 0;
+  }
+  std::vector<char> block(kBlockBufferSize);
+  int blockSize = BlockSize(core::Settings().sbp);
+  int64_t total = 0;
+  bool failed = false;
+  uint64_t start = Tick();
+  while (!c.abortFlag.load()) {
+    size_t n = std::fread(block.data(), 1, static_cast<size_t>(blockSize), f);
+    if (n == 0) break;
+    int sent = ftp::SendAll(data, block.data(), static_cast<int>(n));
+    total += sent;
+    if (sent < static_cast<int>(n)) {
+      failed = true;  // the data connection broke: the rest cannot follow
+      break;
+    }
+    ShowProgress(total, start, Tick(), size > 0 ? size : 0);
+    platform::PumpWaitingMessages();
+  }
+  uint64_t end = Tick();
+  std::fclose(f);
+  ReportTransferStats("Transmitted", total, start, end, failed || c.abortFlag.load());
+  return 1;
+}
+
+int ReceiveFileData(Socket data, const std::string& path) {
+  ftp::ConnectionState& c = ftp::Conn();
+  if (data == kNoSocket || !c.connected.load()) return 0;
+  c.commandDepth++;
+  ftp::StopNetTimer();
+  c.abortFlag = 0;
+  ProgressScope progress(false, core::Prompts().promptText);
+
+  // The file is created (replacing an old one) when the first bytes arrive, or at a clean end
+  // with nothing received: a transfer that fails before sending anything leaves it untouched.
+  std::FILE* f = nullptr;
+  bool openFailed = false;
+  auto openTarget = [&] {
+    if (f || openFailed) return;
+    f = std::fopen(path.c_str(), "wb");
+    if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+    else {
+      openFailed = true;
+      LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(errno));
+    }
+  };
+  std::vector<char> block(kBlockBufferSize);
+  int blockSize = BlockSize(core::Settings().rbp);
+  int64_t total = 0;
+  int lastRecv = 0, recvError = 0;
+  uint64_t start = Tick();
+  while (!c.abortFlag.load()) {
+    lastRecv = platform::Recv(data, block.data(), blockSize);
+    if (lastRecv <= 0) {
+      if (lastRecv < 0) recvError = platform::LastSocketError();
+      break;
+    }
+    openTarget();
+    if (!f || std::fwrite(block.data(), 1, static_cast<size_t>(lastRecv), f) != static_cast<size_t>(lastRecv)) {
+      platform::Send(ftp::Conn().ctrl_skt.load(), "ABOR\r\n", 6, true);
+      c.abortFlag = 1;
+      LogMessage("File error on WRITE! Aborted");
+    }
+    total += lastRecv;
+    ShowProgress(total, start, Tick(), Transfer().transferTotal.load());
+    platform::PumpWaitingMessages();
+  }
+  uint64_t end = Tick();
+  if (lastRecv == 0 && total == 0 && !c.abortFlag.load()) openTarget();  // an empty file
+  bool writeFailed = openFailed;
+  if (f) {
+    writeFailed = (std::fflush(f) != 0) || writeFailed;
+    writeFailed = (std::fclose(f) != 0) || writeFailed;
+    if (writeFailed && !c.abortFlag.load()) LogMessage("File error on WRITE! Aborted");
+  }
+  if (lastRecv < 0) {
+    ftp::LogSocketError("recv", recvError);
+    if (total == 0) {
+      ErrorSound();
+      return 0;
+    }
+  }
+  ReportTransferStats("Received", total, start, end, writeFailed || c.abortFlag.load());
+  if (c.abortFlag.load()) {
+    platform::ShutdownSocket(data);
+    LogMessage("You MAY have to press Cancel and/or Close this connection.");
+  }
+  return 1;
+}
+
+}  // namespace transfer

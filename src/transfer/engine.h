@@ -1,0 +1,32 @@
+// The transfer engine: one file up or down over a data connection.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/net.h"
+
+namespace transfer {
+
+using platform::Socket;
+
+constexpr int kBlockBufferSize = 4096;  // the largest block SBP and RBP may ask for
+constexpr int kTypeChangedCommand = 8100;
+
+// Uploads a local file with a store command ("STOR name"); the completion reply's class, or 0
+// when the transfer did not start. `type` is 'A', 'I' or 'L'.
+int SendFile(Socket ctrl, std::string command, const std::string& localPath, char type);
+// Downloads with a retrieve or listing command into a local file; as SendFile. An existing
+// local file is replaced only once the server has started sending.
+int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, char type);
+
+// The data loops: 1 when they ran, 0 when they could not (see their log lines).
+int SendFileData(Socket data, const std::string& path);
+int ReceiveFileData(Socket data, const std::string& path);
+
+// Puts a command's argument between single quotes, in place ("RETR x" -> "RETR 'x'").
+void QuoteArgument(std::string& command);
+
+// Told when automatic type selection changed MODE (the main window refreshes its buttons).
+void SetTypeChangedNotifier(void (*notify)());
+
+}  // namespace transfer
