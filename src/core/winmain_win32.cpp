@@ -11,6 +11,9 @@
 #include "core/settings.h"
 #include "core/shell_win32.h"
 #include "core/startup.h"
+#include "ftp/commands.h"
+#include "ftp/control.h"
+#include "ftp/login.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "resources/resource.h"
@@ -156,6 +159,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     return 1;
   }
   // 6. Blocking waits pump messages through the platform seam's cancellable slices.
+  ftp::InstallBlockingHook();
   // 7. The button face colour.
   app.buttonFaceColour = GetSysColor(COLOR_BTNFACE);
   // 8. Window classes.
@@ -192,6 +196,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     return 2;
   }
   app.mainWindow = main;
+  static ui::HwndLabel mainCaption;
+  mainCaption.Attach(main);
+  ftp::AttachMainCaption(&mainCaption);
   // 14.-15. Command-line mode and the start-up banner.
   app.commandLineMode = DecideCommandLineMode(app.commandLineBuffer);
   if (app.commandLineMode == 1 || showState == SW_MINIMIZE) {
@@ -222,7 +229,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     DispatchMessageA(&msg);
   }
   if (msg.message == WM_QUIT) code = static_cast<int>(msg.wParam);
-  // After the loop: connections are closed here once they exist; then the socket library.
+  // After the loop: the session ends politely, then the socket library.
+  ftp::AttachMainCaption(nullptr);
+  ftp::ConnectionState& conn = ftp::Conn();
+  if (conn.ctrl_skt != ftp::kNoSocket) {
+    ftp::SendFtpCommand(conn.ctrl_skt, "QUIT");
+    conn.ctrl_skt = ftp::CloseSocket(conn.ctrl_skt);
+    conn.connected = 0;
+  }
   WSACleanup();
   UnregisterWindowClasses(instance);
   return code;
