@@ -86,9 +86,9 @@ bool ScriptedFtpServer::WaitForCommands(size_t n, int timeoutMs) {
   return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return transcript_.size() >= n; });
 }
 
-bool ScriptedFtpServer::WaitForClose(int timeoutMs) {
+bool ScriptedFtpServer::WaitForClose(int timeoutMs, int count) {
   std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return closes_ > 0; });
+  return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return closes_ >= count; });
 }
 
 ScriptedReply ScriptedFtpServer::ReplyFor(const std::string& line) {

@@ -60,8 +60,8 @@ class ScriptedFtpServer {
   std::string Received();
   // Waits (bounded) until at least `n` command lines have arrived.
   bool WaitForCommands(size_t n, int timeoutMs = 5000);
-  // Waits (bounded) until the client has closed its connection.
-  bool WaitForClose(int timeoutMs = 5000);
+  // Waits (bounded) until clients have closed `count` connections in all.
+  bool WaitForClose(int timeoutMs = 5000, int count = 1);
 
  private:
   struct Rule {
