@@ -11,9 +11,12 @@
 #include "core/settings.h"
 #include "core/shell_win32.h"
 #include "core/startup.h"
+#include "ftp/commands.h"
+#include "ftp/control.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "resources/resource.h"
+#include "transfer/data_connection.h"
 #include "ui/controls_win32.h"
 #include "ui/message_box.h"
 
@@ -155,7 +158,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     MessageBoxA(nullptr, text, "WSAStartup", MB_OK | MB_ICONEXCLAMATION);
     return 1;
   }
-  // 6. Blocking waits pump messages through the platform seam's cancellable slices.
+  // 6. The blocking hook: waits on sockets keep dispatching messages and run the time-out.
+  ftp::InstallBlockingHook();
   // 7. The button face colour.
   app.buttonFaceColour = GetSysColor(COLOR_BTNFACE);
   // 8. Window classes.
@@ -222,7 +226,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     DispatchMessageA(&msg);
   }
   if (msg.message == WM_QUIT) code = static_cast<int>(msg.wParam);
-  // After the loop: connections are closed here once they exist; then the socket library.
+  // After the loop: the data connections, then QUIT on the control connection; then the socket library.
+  ftp::ConnectionState& conn = ftp::Conn();
+  conn.dataSocket = transfer::CloseDataConnection(conn.dataSocket.load());
+  if (conn.listenSocket.load() != ftp::kNoSocket) conn.listenSocket = ftp::CancelAndCloseSocket(conn.listenSocket.load());
+  if (conn.ctrl_skt.load() != ftp::kNoSocket) {
+    ftp::SendFtpCommand(conn.ctrl_skt.load(), "QUIT");
+    conn.ctrl_skt = ftp::CloseSocket(conn.ctrl_skt.load());
+    conn.connected = 0;
+  }
   WSACleanup();
   UnregisterWindowClasses(instance);
   return code;
