@@ -109,17 +109,36 @@ class Win32Help : public HelpPort {
   }
 };
 
+// F1 and F2 anywhere in the open prompt open help with the caller's context: the keys go to
+// the focused control, so the dialog's modal loop is watched through a message filter.
+HWND promptDialog = nullptr;
+HHOOK helpKeyHook = nullptr;
+
+LRESULT CALLBACK HelpKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_F1 || msg->wParam == VK_F2) &&
+      promptDialog && (msg->hwnd == promptDialog || IsChild(promptDialog, msg->hwnd))) {
+    ShowHelp(Prompts().currentHelpContext);
+    return 1;
+  }
+  return CallNextHookEx(helpKeyHook, code, wParam, lParam);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
       CenterDialog(dialog);
+      promptDialog = dialog;
+      if (!helpKeyHook) helpKeyHook = SetWindowsHookExA(WH_MSGFILTER, HelpKeyFilter, nullptr, GetCurrentThreadId());
       SetDlgItemTextA(dialog, IDC_PROMPT, activePrompt.promptText ? activePrompt.promptText->c_str() : "");
       HWND field = GetDlgItem(dialog, InputControlId());
       if (activePrompt.combo && activePrompt.history)
-        for (const auto& dir : *activePrompt.history)
-          SendMessageA(field, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dir.c_str()));
+        for (const auto& dir : *activePrompt.history)  // each directory once; the list sorts itself
+          if (SendMessageA(field, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(dir.c_str())) ==
+              CB_ERR)
+            SendMessageA(field, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dir.c_str()));
       SetWindowTextA(field, activePrompt.input ? activePrompt.input->c_str() : "");
       if (activePrompt.combo) SendMessageA(field, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
       else SendMessageA(field, EM_SETSEL, 0, -1);
@@ -143,9 +162,17 @@ INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           return TRUE;
       }
       break;
+    case WM_HELP:  // F1 while a button has the focus
+      ShowHelp(Prompts().currentHelpContext);
+      return TRUE;
     case WM_CLOSE:
       EndDialog(dialog, 0);
       return TRUE;
+    case WM_DESTROY:
+      if (helpKeyHook) UnhookWindowsHookEx(helpKeyHook);
+      helpKeyHook = nullptr;
+      promptDialog = nullptr;
+      break;
   }
   return FALSE;
 }

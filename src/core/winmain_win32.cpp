@@ -13,6 +13,7 @@
 #include "core/startup.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
+#include "ftp/login.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "resources/resource.h"
@@ -196,6 +197,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     return 2;
   }
   app.mainWindow = main;
+  static ui::HwndLabel mainCaption;
+  mainCaption.Attach(main);
+  ftp::AttachMainCaption(&mainCaption);
   // 14.-15. Command-line mode and the start-up banner.
   app.commandLineMode = DecideCommandLineMode(app.commandLineBuffer);
   if (app.commandLineMode == 1 || showState == SW_MINIMIZE) {
@@ -227,6 +231,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   }
   if (msg.message == WM_QUIT) code = static_cast<int>(msg.wParam);
   // After the loop: the data connections, then QUIT on the control connection; then the socket library.
+  ftp::AttachMainCaption(nullptr);
   ftp::ConnectionState& conn = ftp::Conn();
   conn.dataSocket = transfer::CloseDataConnection(conn.dataSocket.load());
   if (conn.listenSocket.load() != ftp::kNoSocket) conn.listenSocket = ftp::CancelAndCloseSocket(conn.listenSocket.load());
