@@ -18,6 +18,7 @@
 #include "platform/pump.h"
 #include "resources/resource.h"
 #include "transfer/data_connection.h"
+#include "transfer/engine.h"
 #include "ui/controls_win32.h"
 #include "ui/message_box.h"
 
@@ -113,6 +114,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case IDM_LOGWND:
         case IDM_SHOWLOG: ShowLogWindow(); return 0;
         case IDM_HELP: ShowHelp(0); return 0;
+        case IDM_TYPECHANGED:  // the type buttons follow MODE once they exist
         case IDM_CONNECT:  // the session dialog comes with the profile dialogs
         case IDM_CMDLINE:  // the command-line transfer comes with its own subsystem
           return 0;
@@ -215,6 +217,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   // 17. The first command.
   if (app.commandLineMode == 1) PostMessageA(main, WM_COMMAND, IDM_CMDLINE, 0);
   else if (Settings().autostart != 0) PostMessageA(main, WM_COMMAND, IDM_CONNECT, 0);
+  // Automatic type selection tells the main window to refresh its type buttons.
+  transfer::SetTypeChangedNotifier([] {
+    if (HWND w = static_cast<HWND>(App().mainWindow.load())) PostMessageA(w, WM_COMMAND, IDM_TYPECHANGED, 0);
+  });
   // 18. Accelerators.
   accelerators = LoadAcceleratorsA(instance, "ACCEL");
   // 19. The splash window goes here.
