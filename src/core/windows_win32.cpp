@@ -7,6 +7,7 @@
 #include "core/message_log.h"
 #include "core/shell_win32.h"
 #include "core/startup.h"
+#include "ftp/control.h"
 #include "resources/resource.h"
 #include "ui/controls_win32.h"
 
@@ -161,6 +162,13 @@ LRESULT CALLBACK StatusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
       ShowFtpMenuAt(hwnd, pt);
       return 0;
     }
+    case WM_SETCURSOR:
+      // The busy cursor while an FTP operation is in progress.
+      if (ftp::Conn().commandDepth.load() != 0) {
+        SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
+        return TRUE;
+      }
+      break;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -17,6 +17,8 @@
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "resources/resource.h"
+#include "transfer/data_connection.h"
+#include "transfer/engine.h"
 #include "ui/controls_win32.h"
 #include "ui/message_box.h"
 
@@ -112,6 +114,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case IDM_LOGWND:
         case IDM_SHOWLOG: ShowLogWindow(); return 0;
         case IDM_HELP: ShowHelp(0); return 0;
+        case IDM_TYPECHANGED:  // the type buttons follow MODE once they exist
         case IDM_CONNECT:  // the session dialog comes with the profile dialogs
         case IDM_CMDLINE:  // the command-line transfer comes with its own subsystem
           return 0;
@@ -158,7 +161,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     MessageBoxA(nullptr, text, "WSAStartup", MB_OK | MB_ICONEXCLAMATION);
     return 1;
   }
-  // 6. Blocking waits pump messages through the platform seam's cancellable slices.
+  // 6. The blocking hook: waits on sockets keep dispatching messages and run the time-out.
   ftp::InstallBlockingHook();
   // 7. The button face colour.
   app.buttonFaceColour = GetSysColor(COLOR_BTNFACE);
@@ -214,6 +217,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   // 17. The first command.
   if (app.commandLineMode == 1) PostMessageA(main, WM_COMMAND, IDM_CMDLINE, 0);
   else if (Settings().autostart != 0) PostMessageA(main, WM_COMMAND, IDM_CONNECT, 0);
+  // Automatic type selection tells the main window to refresh its type buttons.
+  transfer::SetTypeChangedNotifier([] {
+    if (HWND w = static_cast<HWND>(App().mainWindow.load())) PostMessageA(w, WM_COMMAND, IDM_TYPECHANGED, 0);
+  });
   // 18. Accelerators.
   accelerators = LoadAcceleratorsA(instance, "ACCEL");
   // 19. The splash window goes here.
@@ -229,12 +236,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     DispatchMessageA(&msg);
   }
   if (msg.message == WM_QUIT) code = static_cast<int>(msg.wParam);
-  // After the loop: the session ends politely, then the socket library.
+  // After the loop: the data connections, then QUIT on the control connection; then the socket library.
   ftp::AttachMainCaption(nullptr);
   ftp::ConnectionState& conn = ftp::Conn();
-  if (conn.ctrl_skt != ftp::kNoSocket) {
-    ftp::SendFtpCommand(conn.ctrl_skt, "QUIT");
-    conn.ctrl_skt = ftp::CloseSocket(conn.ctrl_skt);
+  conn.dataSocket = transfer::CloseDataConnection(conn.dataSocket.load());
+  if (conn.listenSocket.load() != ftp::kNoSocket) conn.listenSocket = ftp::CancelAndCloseSocket(conn.listenSocket.load());
+  if (conn.ctrl_skt.load() != ftp::kNoSocket) {
+    ftp::SendFtpCommand(conn.ctrl_skt.load(), "QUIT");
+    conn.ctrl_skt = ftp::CloseSocket(conn.ctrl_skt.load());
     conn.connected = 0;
   }
   WSACleanup();

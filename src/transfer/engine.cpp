@@ -313,7 +313,8 @@ int ReceiveFileData(Socket data, const std::string& path) {
       return 0;
     }
   }
-  ReportTransferStats("Received", total, start, end, writeFailed || c.abortFlag.load());
+  // A connection that broke mid-transfer is a failed transfer, not a short success.
+  ReportTransferStats("Received", total, start, end, writeFailed || lastRecv < 0 || c.abortFlag.load());
   if (c.abortFlag.load()) {
     platform::ShutdownSocket(data);
     LogMessage("You MAY have to press Cancel and/or Close this connection.");

@@ -1,0 +1,201 @@
+// The transfer engine against real servers on loopback, in passive and active mode.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "core/message_log.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "ftp/commands.h"
+#include "ftp/control.h"
+#include "ftp/login.h"
+#include "listing/host_types.h"
+#include "platform/fs.h"
+#include "profiles/session_profile.h"
+#include "support/real_ftp_servers.h"
+#include "support/temp_dir.h"
+#include "transfer/engine.h"
+#include "transfer/progress.h"
+
+using testing_support::ReadFile;
+using testing_support::RealFtpServer;
+
+namespace {
+
+using Param = std::tuple<RealFtpServer::Kind, bool>;  // server, passive
+
+class Transfers : public ::testing::TestWithParam<Param> {
+ protected:
+  void SetUp() override {
+    std::string why;
+    server = RealFtpServer::Start(std::get<0>(GetParam()), &why);
+    if (!server) GTEST_SKIP() << why;
+    ftp::Conn().Reset();
+    listing::Host().Reset();
+    core::ResetMessageLog();
+    core::Prompts().Reset();
+    core::Settings().Reset();
+    core::Settings().bell = 0;
+    core::Settings().verbose = 1;
+    core::Files().settingsFile = local.File("MIRVAN.INI");
+    core::Files().extensionListFile = local.File("MIRVAN.EXT");
+    ftp::InstallBlockingHook();
+    profiles::SessionProfile& p = profiles::CurrentProfile();
+    p = profiles::SessionProfile();
+    p.name = "real";
+    p.host = "127.0.0.1";
+    p.port = server->port();
+    p.user = server->user();
+    p.password = server->password();
+    p.passive = std::get<1>(GetParam()) ? 1 : 0;
+    ctrl = ftp::Login(p);
+    ASSERT_NE(ctrl, platform::kNoSocket);
+    ftp::Conn().ctrl_skt = ctrl;
+  }
+  void TearDown() override {
+    if (ctrl != platform::kNoSocket) {
+      ftp::SendFtpCommand(ctrl, "QUIT");
+      ftp::CloseSocket(ctrl);
+    }
+    transfer::SetProgressPort(nullptr);
+    ftp::Conn().Reset();
+    core::Settings().Reset();
+    profiles::CurrentProfile() = profiles::SessionProfile();
+  }
+  std::string Remote(const std::string& name) const { return platform::JoinPath(server->userRoot(), name); }
+  int CountLogged(const std::string& line) {
+    auto lines = core::StoredLines();
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+  }
+  bool LogMentions(const std::string& text) {
+    for (const auto& l : core::StoredLines())
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  std::unique_ptr<RealFtpServer> server;
+  testing_support::TempDir local;
+  platform::Socket ctrl = platform::kNoSocket;
+};
+
+std::string EveryByte(size_t repeats) {
+  std::string s;
+  for (size_t r = 0; r < repeats; ++r)
+    for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
+  return s;
+}
+
+}  // namespace
+
+TEST_P(Transfers, BinaryRoundTripOfEveryByteValue) {
+  std::string content = EveryByte(300);  // 76800 bytes: many blocks
+  std::string up = local.Write("up.bin", content);
+  EXPECT_EQ(transfer::SendFile(ctrl, "STOR all.bin", up, 'I'), 2);
+  EXPECT_EQ(ReadFile(Remote("all.bin")), content);
+  std::string down = local.File("down.bin");
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR all.bin", down, 'I'), 2);
+  EXPECT_EQ(ReadFile(down), content);
+  // TYPE I went out once, before the first transfer only.
+  EXPECT_EQ(CountLogged("TYPE I"), 1);
+  EXPECT_TRUE(LogMentions("Received 76800 bytes in"));
+  EXPECT_TRUE(LogMentions("transfer succeeded"));
+}
+
+TEST_P(Transfers, AsciiTypeEmptyFileAndStoreUnique) {
+  std::string text = "line one\r\nline two\r\n";
+  std::string up = local.Write("notes.txt", text);
+  EXPECT_EQ(transfer::SendFile(ctrl, "STOR notes.txt", up, 'A'), 2);
+  std::string down = local.File("notes-back.txt");
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR notes.txt", down, 'A'), 2);
+  EXPECT_EQ(ReadFile(down), text);  // the client converts nothing
+  EXPECT_EQ(CountLogged("TYPE A"), 0);  // a new connection is already in ASCII
+
+  std::string empty = local.Write("empty", "");
+  EXPECT_EQ(transfer::SendFile(ctrl, "STOR empty", empty, 'I'), 2);
+  EXPECT_EQ(platform::FileSize(Remote("empty")), 0);
+  std::string emptyDown = local.File("empty-down");
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR empty", emptyDown, 'I'), 2);
+  EXPECT_EQ(platform::FileSize(emptyDown), 0);
+
+  core::Settings().stou = 1;
+  EXPECT_EQ(transfer::SendFile(ctrl, "STOR notes.txt", up, 'I'), 2);
+  EXPECT_TRUE(LogMentions("STOU"));
+  EXPECT_EQ(ReadFile(Remote("notes.txt")), server->kind() == RealFtpServer::kPyftpdlib ? "line one\nline two\n" : text);
+}
+
+TEST_P(Transfers, RefusedRetrieveLeavesTheLocalFileAlone) {
+  std::string existing = local.Write("keep.txt", "precious");
+  core::Settings().bell = 1;  // the error sound is asked for (the console beeps or stays silent)
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR no-such-file", existing, 'I'), 0);
+  EXPECT_EQ(ReadFile(existing), "precious");
+  std::string fresh = local.File("fresh.bin");
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR no-such-file", fresh, 'I'), 0);
+  EXPECT_FALSE(platform::PathExists(fresh));
+  EXPECT_EQ(ftp::Conn().lastReplyCode.load(), 550);
+  // The session is still usable.
+  std::string up = local.Write("after.bin", "x");
+  EXPECT_EQ(transfer::SendFile(ctrl, "STOR after.bin", up, 'I'), 2);
+}
+
+TEST_P(Transfers, UnwritableTargetIsRefusedBeforeAnythingIsSent) {
+  std::string target = platform::JoinPath(local.path(), "no/such/dir/file");
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR x", target, 'I'), 0);
+  EXPECT_EQ(core::StoredLines().back(), "FAILED TO OPEN " + target + " FOR WRITE!");
+}
+
+#ifndef _WIN32
+TEST_P(Transfers, LocalWriteErrorAbortsWithUrgentAbor) {
+  std::string big(1 << 20, 'z');
+  std::string up = local.Write("big.bin", big);
+  ASSERT_EQ(transfer::SendFile(ctrl, "STOR big.bin", up, 'I'), 2);
+  int r = transfer::ReceiveFile(ctrl, "RETR big.bin", "/dev/full", 'I');
+  EXPECT_GE(r, 2);  // the next reply: the server's answer to the aborted transfer
+  EXPECT_TRUE(LogMentions("File error on WRITE! Aborted"));
+  EXPECT_TRUE(LogMentions("transfer failed"));
+  EXPECT_TRUE(LogMentions("You MAY have to press Cancel and/or Close this connection."));
+}
+#endif
+
+namespace {
+// Presses Cancel as soon as the first progress shows.
+class CancellingProgress : public transfer::ProgressPort {
+ public:
+  void Open(bool, const std::string&) override { open = true; }
+  void SetProgress(const std::string& text) override {
+    if (!text.empty()) {
+      ++updates;
+      ftp::Conn().abortFlag = 1;
+    }
+  }
+  void Close() override { open = false; }
+  bool IsOpen() const override { return open; }
+  bool open = false;
+  int updates = 0;
+};
+}  // namespace
+
+TEST_P(Transfers, CancelStopsADownload) {
+  std::string big(8 << 20, 'c');
+  std::string up = local.Write("big.bin", big);
+  ASSERT_EQ(transfer::SendFile(ctrl, "STOR big.bin", up, 'I'), 2);
+  CancellingProgress cancel;
+  transfer::SetProgressPort(&cancel);
+  core::Settings().hash = 0;  // every block shows progress
+  core::ResetMessageLog();
+  std::string down = local.File("partial.bin");
+  transfer::ReceiveFile(ctrl, "RETR big.bin", down, 'I');
+  EXPECT_EQ(cancel.updates, 1);
+  EXPECT_FALSE(cancel.open);
+  EXPECT_TRUE(LogMentions("transfer failed"));
+  EXPECT_LT(platform::FileSize(down), static_cast<int64_t>(big.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(ServersAndModes, Transfers,
+                         ::testing::Combine(::testing::Values(RealFtpServer::kPyftpdlib, RealFtpServer::kVsftpd),
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<Param>& info) {
+                           return std::string(std::get<0>(info.param) == RealFtpServer::kPyftpdlib ? "pyftpdlib"
+                                                                                                    : "vsftpd") +
+                                  (std::get<1>(info.param) ? "Passive" : "Active");
+                         });
