@@ -233,6 +233,8 @@ int SendFileData(Socket data, const std::string& path) {
     }
     return 0;
   }
+  std::vector<char> fileBuffer(1 << 16);  // one disk read per 64 KiB, not per block
+  std::setvbuf(f, fileBuffer.data(), _IOFBF, fileBuffer.size());
   std::vector<char> block(kBlockBufferSize);
   int blockSize = BlockSize(core::Settings().sbp);
   int64_t total = 0;
@@ -268,10 +270,11 @@ int ReceiveFileData(Socket data, const std::string& path) {
   // with nothing received: a transfer that fails before sending anything leaves it untouched.
   std::FILE* f = nullptr;
   bool openFailed = false;
+  std::vector<char> fileBuffer(1 << 16);  // one disk write per 64 KiB, not per block
   auto openTarget = [&] {
     if (f || openFailed) return;
     f = std::fopen(path.c_str(), "wb");
-    if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+    if (f) std::setvbuf(f, fileBuffer.data(), _IOFBF, fileBuffer.size());
     else {
       openFailed = true;
       LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(errno));
