@@ -1,9 +1,17 @@
-// Host type codes the listing rules dispatch on, beside the few that host_types.h declares;
-// each is named after the server family it stands for.
+// The host type codes (6000 automatic detection, 6001-6040 the server families), each named
+// after the family it stands for.
 #pragma once
-#include "listing/host_types.h"
 
 namespace listing {
+
+constexpr int kHostAutomatic = 6000;
+constexpr int kHostFirst = 6000;
+constexpr int kHostLast = 6040;
+constexpr int kHostKa9q = 6005;
+constexpr int kHostUnix = 6010;
+constexpr int kHostVmsUcx = 6012;
+constexpr int kHostRsx = 6019;
+constexpr int kHostCdcCyber = 6026;
 
 constexpr int kHostChameleon = 6001;
 constexpr int kHostFtpPcTcp = 6002;

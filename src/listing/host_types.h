@@ -3,19 +3,12 @@
 #pragma once
 #include <string>
 
+#include "listing/host_type_codes.h"
 #include "platform/net.h"
 #include "ui/controls.h"
 
 namespace listing {
 
-constexpr int kHostAutomatic = 6000;
-constexpr int kHostFirst = 6000;
-constexpr int kHostLast = 6040;
-constexpr int kHostKa9q = 6005;
-constexpr int kHostUnix = 6010;
-constexpr int kHostVmsUcx = 6012;
-constexpr int kHostRsx = 6019;
-constexpr int kHostCdcCyber = 6026;
 
 // What the session knows of the server beyond its type (the type is CurrentProfile().hostType).
 struct HostFacts {

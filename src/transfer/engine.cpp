@@ -12,6 +12,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/socket_errors.h"
+#include "listing/host_type_codes.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
@@ -29,7 +30,6 @@ using platform::kNoSocket;
 
 namespace {
 
-constexpr int kHostQuotedRetry = 6024;  // host family that wants a refused name retried in quotes
 std::atomic<void (*)()> typeChanged{nullptr};
 
 void ErrorSound() {
@@ -189,7 +189,7 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
     return 0;
   }
   int r = ftp::SendFtpCommandText(ctrl, command);
-  if (c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == kHostQuotedRetry) {
+  if (c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == listing::kHostMvsKnet) {
     QuoteArgument(command);
     r = ftp::SendFtpCommandText(ctrl, command);
   }

@@ -9,6 +9,7 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "ftp/control.h"
+#include "listing/host_type_codes.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/shell.h"
@@ -17,7 +18,6 @@
 namespace transfer {
 namespace {
 
-constexpr int kHostTypeBlankNames = 6029;  // host family whose names carry padding blanks
 std::atomic<int> nameRulesHostType{6000};
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
@@ -150,7 +150,7 @@ int LocalFileNameFor(std::string& out, const std::string& remoteName, int hostTy
     ConvertExtension(base, 1);
   } else {
     std::string remote = remoteName;
-    if (hostType == kHostTypeBlankNames) {
+    if (hostType == listing::kHostSpartacusKnet) {
       std::string squeezed;
       for (char c : remote) {
         if (c == ' ' && (squeezed.empty() || squeezed.back() == ' ')) continue;
