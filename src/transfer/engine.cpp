@@ -124,16 +124,21 @@ void QuoteArgument(std::string& command) {
   command = command.substr(0, arg) + "'" + command.substr(arg) + "'";
 }
 
-int SendFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
-  if (!BeginTransfer(ctrl, localPath, type)) return 0;
-  if (core::Settings().stou == 1 && command.size() > 3 && command[3] == 'R') command[3] = 'U';
+namespace {
+
+// One transfer over a data connection: passive when the profile asks for it (falling back to
+// active when no passive connection can be made), else active. `sendCommand(active)` sends the
+// transfer command with its fall-backs and returns the reply's class; `moveData(data)` runs the
+// data loop. The result is the completion reply's class, or 0 when the transfer did not start.
+template <typename SendCommand, typename MoveData>
+int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, bool receiving) {
   ftp::ConnectionState& c = ftp::Conn();
   if (profiles::CurrentProfile().passive == 1) {
     Socket data = OpenPassiveData(ctrl);
     if (data != kNoSocket) {
       c.dataSocket = data;
-      if (SendStoreCommand(ctrl, command) == 1) {
-        SendFileData(data, localPath);
+      if (sendCommand(false) == 1) {
+        moveData(data);
         CloseDataConnection(data);
         return ftp::GetReply(ctrl);
       }
@@ -147,17 +152,28 @@ int SendFile(Socket ctrl, std::string command, const std::string& localPath, cha
     ErrorSound();
     return 0;
   }
-  if (SendStoreCommand(ctrl, command) == 1) {
+  if (sendCommand(true) == 1) {
     Socket data = AcceptActiveData(listener);
     if (data == kNoSocket) return 0;
     c.dataSocket = data;
-    SendFileData(data, localPath);
+    moveData(data);
     CloseDataConnection(data);
+    if (receiving) LogMessage("[%u] looking for completion line", static_cast<unsigned>(ctrl));
     return ftp::GetReply(ctrl);
   }
   c.listenSocket = ftp::CancelAndCloseSocket(listener);
   ErrorSound();
   return 0;
+}
+
+}  // namespace
+
+int SendFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
+  if (!BeginTransfer(ctrl, localPath, type)) return 0;
+  if (core::Settings().stou == 1 && command.size() > 3 && command[3] == 'R') command[3] = 'U';
+  return OverDataConnection(
+      ctrl, [&](bool) { return SendStoreCommand(ctrl, command); },
+      [&](Socket data) { SendFileData(data, localPath); }, false);
 }
 
 int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
@@ -168,44 +184,17 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
   }
   Transfer().transferTotal = 0;
   ftp::ConnectionState& c = ftp::Conn();
-  if (profiles::CurrentProfile().passive == 1) {
-    Socket data = OpenPassiveData(ctrl);
-    if (data != kNoSocket) {
-      c.dataSocket = data;
-      if (ftp::SendFtpCommandText(ctrl, command) == 1) {
-        SetStatusText(c.replyLine);
-        ReceiveFileData(data, localPath);
-        CloseDataConnection(data);
-        return ftp::GetReply(ctrl);
-      }
-      CloseDataConnection(data);
-      ErrorSound();
-      return 0;
+  auto sendRetrieve = [&](bool active) {
+    int r = ftp::SendFtpCommandText(ctrl, command);
+    // Some hosts want a refused name again in quotes (tried on active connections).
+    if (active && c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == listing::kHostMvsKnet) {
+      QuoteArgument(command);
+      r = ftp::SendFtpCommandText(ctrl, command);
     }
-  }
-  Socket listener = OpenActiveListener(ctrl);
-  if (listener == kNoSocket) {
-    ErrorSound();
-    return 0;
-  }
-  int r = ftp::SendFtpCommandText(ctrl, command);
-  if (c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == listing::kHostMvsKnet) {
-    QuoteArgument(command);
-    r = ftp::SendFtpCommandText(ctrl, command);
-  }
-  if (r == 1) {
-    SetStatusText(c.replyLine);
-    Socket data = AcceptActiveData(listener);
-    if (data == kNoSocket) return 0;
-    c.dataSocket = data;
-    ReceiveFileData(data, localPath);
-    CloseDataConnection(data);
-    LogMessage("[%u] looking for completion line", static_cast<unsigned>(ctrl));
-    return ftp::GetReply(ctrl);
-  }
-  c.listenSocket = ftp::CancelAndCloseSocket(listener);
-  ErrorSound();
-  return 0;
+    if (r == 1) SetStatusText(c.replyLine);  // the server's preliminary reply describes the download
+    return r;
+  };
+  return OverDataConnection(ctrl, sendRetrieve, [&](Socket data) { ReceiveFileData(data, localPath); }, true);
 }
 
 int SendFileData(Socket data, const std::string& path) {
