@@ -1,7 +1,6 @@
 // The prompt dialogs under Wine: typed into, F1 pressed, Ok clicked, the answer read back.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -9,23 +8,10 @@
 #include "core/prompts.h"
 #include "core/shell_win32.h"
 #include "resources/resource.h"
+#include "support/dialog_script_win32.h"
 #include "support/ports.h"
 
 namespace {
-
-struct Script {
-  const char* title;
-  void (*steps)(HWND dialog);
-  bool ran = false;
-} script;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND dialog = FindWindowA("#32770", script.title);
-  if (!dialog || script.ran) return;
-  script.ran = true;
-  KillTimer(nullptr, id);
-  script.steps(dialog);
-}
 
 // Types as a user does: one character message per key into the focused field.
 void Type(HWND field, const char* text) {
@@ -48,22 +34,21 @@ class PromptDialogs : public ::testing::Test {
 TEST_F(PromptDialogs, TypeIntoTheFieldAndPressOk) {
   testing_support::RecordingHelp help;  // replaces the help window
   std::string name = "old.txt";
-  script = Script{"Input", [](HWND d) {
-                    char prompt[128] = "";
-                    GetDlgItemTextA(d, IDC_PROMPT, prompt, sizeof prompt);
-                    EXPECT_STREQ(prompt, "Enter new name for \"old.txt\":");
-                    HWND field = GetDlgItem(d, IDC_INPUT);
-                    EXPECT_EQ(GetFocus(), field);
-                    // The initial text is selected whole, so typing replaces it.
-                    Type(field, "new name.txt");
-                    // F1 in the field, then Ok, through the dialog's own message loop.
-                    PostMessageA(field, WM_KEYDOWN, VK_F1, 0);
-                    PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
-                  }};
-  SetTimer(nullptr, 0, 50, Tick);
+  testing_support::ScheduleDialogScript("Input", [](HWND d) {
+    char prompt[128] = "";
+    GetDlgItemTextA(d, IDC_PROMPT, prompt, sizeof prompt);
+    EXPECT_STREQ(prompt, "Enter new name for \"old.txt\":");
+    HWND field = GetDlgItem(d, IDC_INPUT);
+    EXPECT_EQ(GetFocus(), field);
+    // The initial text is selected whole, so typing replaces it.
+    Type(field, "new name.txt");
+    // F1 in the field, then Ok, through the dialog's own message loop.
+    PostMessageA(field, WM_KEYDOWN, VK_F1, 0);
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
+  });
   core::Prompts().currentHelpContext = 640;
   EXPECT_EQ(core::GetInputString(&name, "Enter new name for \"%s\":", "old.txt"), 1);
-  EXPECT_TRUE(script.ran);
+  EXPECT_TRUE(testing_support::DialogScriptRan());
   EXPECT_EQ(name, "new name.txt");
   EXPECT_EQ(core::Prompts().inputBuffer, "new name.txt");
   EXPECT_EQ(help.contexts, std::vector<int>{640});
@@ -72,23 +57,21 @@ TEST_F(PromptDialogs, TypeIntoTheFieldAndPressOk) {
 
 TEST_F(PromptDialogs, PasswordCancelAndLongAnswer) {
   std::string pw = "keep";
-  script = Script{"Password", [](HWND d) {
-                    HWND field = GetDlgItem(d, IDC_INPUT);
-                    EXPECT_NE(GetWindowLongA(field, GWL_STYLE) & ES_PASSWORD, 0);
-                    Type(field, "typed");
-                    SendMessageA(d, WM_CLOSE, 0, 0);  // the close box is Cancel
-                  }};
-  SetTimer(nullptr, 0, 50, Tick);
+  testing_support::ScheduleDialogScript("Password", [](HWND d) {
+    HWND field = GetDlgItem(d, IDC_INPUT);
+    EXPECT_NE(GetWindowLongA(field, GWL_STYLE) & ES_PASSWORD, 0);
+    Type(field, "typed");
+    SendMessageA(d, WM_CLOSE, 0, 0);  // the close box is Cancel
+  });
   EXPECT_EQ(core::GetInputPassword(pw, "Need a password:"), 0);
-  EXPECT_TRUE(script.ran);
+  EXPECT_TRUE(testing_support::DialogScriptRan());
   EXPECT_EQ(pw, "keep");
   EXPECT_EQ(core::Prompts().inputBuffer, "keep");
 
-  script = Script{"Input", [](HWND d) {
-                    SetDlgItemTextA(d, IDC_INPUT, std::string(90, 'a').c_str());
-                    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                  }};
-  SetTimer(nullptr, 0, 50, Tick);
+  testing_support::ScheduleDialogScript("Input", [](HWND d) {
+    SetDlgItemTextA(d, IDC_INPUT, std::string(90, 'a').c_str());
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
   EXPECT_EQ(core::GetInputString(nullptr, "Enter command line:"), 1);
   EXPECT_EQ(core::Prompts().inputBuffer, std::string(69, 'a'));
 }
@@ -97,24 +80,23 @@ std::vector<std::string> History() { return {"/pub", "/etc", "/pub", "/home"}; }
 
 TEST_F(PromptDialogs, ComboListsEachDirectoryOnceSorted) {
   core::SetPromptHistorySource(History);
-  script = Script{"Input", [](HWND d) {
-                    HWND combo = GetDlgItem(d, IDC_INPUTCOMBO);
-                    ASSERT_NE(combo, nullptr);
-                    std::vector<std::string> items;
-                    int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-                    for (int i = 0; i < n; ++i) {
-                      char item[64] = "";
-                      SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-                      items.push_back(item);
-                    }
-                    EXPECT_EQ(items, (std::vector<std::string>{"/etc", "/home", "/pub"}));
-                    SetWindowTextA(combo, "/not/listed");
-                    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                  }};
-  SetTimer(nullptr, 0, 50, Tick);
+  testing_support::ScheduleDialogScript("Input", [](HWND d) {
+    HWND combo = GetDlgItem(d, IDC_INPUTCOMBO);
+    ASSERT_NE(combo, nullptr);
+    std::vector<std::string> items;
+    int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      char item[64] = "";
+      SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      items.push_back(item);
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"/etc", "/home", "/pub"}));
+    SetWindowTextA(combo, "/not/listed");
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
   EXPECT_EQ(core::GetInputCombo("/pub", "Enter remote directory name:"), 1);
   core::SetPromptHistorySource(nullptr);
-  EXPECT_TRUE(script.ran);
+  EXPECT_TRUE(testing_support::DialogScriptRan());
   EXPECT_EQ(core::Prompts().inputBuffer, "/not/listed");
 }
 
