@@ -14,6 +14,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/login.h"
+#include "listing/dir_list.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "resources/resource.h"
@@ -246,6 +247,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     conn.ctrl_skt = ftp::CloseSocket(conn.ctrl_skt.load());
     conn.connected = 0;
   }
+  listing::ClearListingCache();
   WSACleanup();
   UnregisterWindowClasses(instance);
   return code;
