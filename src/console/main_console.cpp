@@ -16,6 +16,7 @@
 #include "core/settings.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
+#include "listing/dir_list.h"
 #include "platform/fs.h"
 #include "platform/net.h"
 #include "transfer/command_line.h"
@@ -137,7 +138,16 @@ class ConsolePrompts : public core::PromptPort {
   }
 };
 
-// Sends QUIT on a control connection still open and closes every socket of the session.
+// The remote lists of a listed directory on stdout: "D <item>" for each directory-list item,
+// then "F <item>" for each file-list item, each as the list holds it.
+void PrintRemoteLists(const ui::ListBox& dirs, const ui::ListBox& files) {
+  for (int i = 0; i < dirs.Count(); ++i) std::printf("D %s\n", dirs.Text(i).c_str());
+  for (int i = 0; i < files.Count(); ++i) std::printf("F %s\n", files.Text(i).c_str());
+  std::fflush(stdout);
+}
+
+// Sends QUIT on a control connection still open, closes every socket of the session and
+// deletes the listing files.
 void EndSession() {
   ftp::ConnectionState& c = ftp::Conn();
   c.dataSocket = transfer::CloseDataConnection(c.dataSocket.load());
@@ -147,6 +157,7 @@ void EndSession() {
     c.ctrl_skt = ftp::CloseSocket(c.ctrl_skt.load());
     c.connected = 0;
   }
+  listing::ClearListingCache();
 }
 
 }  // namespace
@@ -180,8 +191,18 @@ int main(int argc, char** argv) {
   app.startDirectory = platform::CurrentDirectory();
   transfer::LoadSounds();
 
+  // The remote pane the directory case fills: directories sorted, files as SORTLBX says.
+  ui::MemoryListBox remoteDirs(true), remoteFiles(core::ReadConfigInt("SORTLBX", 0) == 1);
+  ui::MemoryComboBox remoteDirField(true);
+  listing::RemotePaneState& pane = listing::RemotePane();
+  pane.dirList = &remoteDirs;
+  pane.fileList = &remoteFiles;
+  pane.dirField = &remoteDirField;
+
   int result = transfer::RunCommandLine(app.commandLineBuffer);
+  if (result == 2) PrintRemoteLists(remoteDirs, remoteFiles);
   EndSession();
+  pane.Reset();
   core::AttachLogText(nullptr);
   transfer::SetProgressPort(nullptr);
   core::SetPromptPort(nullptr);

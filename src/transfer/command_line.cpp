@@ -13,6 +13,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/login.h"
+#include "listing/dir_list.h"
 #include "listing/host_type_codes.h"
 #include "profiles/profile_store.h"
 #include "profiles/session_profile.h"
@@ -301,6 +302,7 @@ int RunCommandLine(std::string text) {
     cls = SendFile(s, "STOR " + r.remotePath, localName, type);
   } else {
     if (p.hostType != listing::kHostBullCp6 && ftp::SendFtpCommand(s, "CWD %s", r.remotePath.c_str()) == 2) {
+      listing::DoDirList(1);
       if (Shell().refreshButtons) Shell().refreshButtons();
       if (Shell().showMainWindow) Shell().showMainWindow();
       return 2;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -169,6 +170,40 @@ TEST_P(ConsoleTransfer, AsciiAndQuiet) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "RETR missing.bin")) << r.err;
   EXPECT_FALSE(Contains(r.err, "Transfer failed for")) << r.err;
+}
+
+TEST_P(ConsoleTransfer, DirectoryIsListed) {
+  platform::MakeDirectory(server->userRoot() + "/sub");
+  platform::MakeDirectory(server->userRoot() + "/sub/inner");
+  std::ofstream(server->userRoot() + "/sub/one.txt") << "1";
+  std::ofstream(server->userRoot() + "/sub/two.bin") << "22";
+  RunResult r = RunConsole(client.path(), {"srv:sub"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.err, "QUIT")) << r.err;
+  EXPECT_FALSE(platform::PathExists(client.File("sub")));
+  // Directories first, then files with their information columns after a tab (LONGDIR is on).
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < r.out.size();) {
+    size_t end = r.out.find('\n', start);
+    lines.push_back(r.out.substr(start, end - start));
+    start = end == std::string::npos ? r.out.size() : end + 1;
+  }
+  std::vector<std::string> dirs, files;
+  for (const auto& l : lines) {
+    ASSERT_TRUE(l.rfind("D ", 0) == 0 || l.rfind("F ", 0) == 0) << l;
+    if (l[0] == 'D') {
+      EXPECT_TRUE(files.empty()) << "a directory after the files: " << l;
+      dirs.push_back(l.substr(2));
+    } else {
+      files.push_back(l.substr(2));
+    }
+  }
+  EXPECT_NE(std::find(dirs.begin(), dirs.end(), "inner"), dirs.end()) << r.out;
+  ASSERT_EQ(files.size(), 2u) << r.out;
+  std::sort(files.begin(), files.end());  // the file list keeps the server's order
+  EXPECT_EQ(files[0].rfind("one.txt", 0), 0u) << files[0];
+  EXPECT_EQ(files[1].rfind("two.bin", 0), 0u) << files[1];
+  for (const auto& f : files) EXPECT_TRUE(Contains(f, "\t| ")) << f;
 }
 
 TEST_P(ConsoleTransfer, MissingRemoteFileFails) {
