@@ -55,7 +55,9 @@ class ConsoleErr {
  private:
   void ClearProgress() {
     if (progressWidth_ == 0) return;
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progressWidth_), "");
+    // On a terminal the line is wiped; in a file or a pipe the last figures stay on their own line.
+    if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\r%*s\r", static_cast<int>(progressWidth_), "");
+    else std::fputc('\n', stderr);
     progressWidth_ = 0;
   }
   size_t progressWidth_ = 0;
