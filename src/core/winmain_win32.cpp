@@ -18,6 +18,8 @@
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "resources/resource.h"
+#include "listing/dir_list.h"
+#include "transfer/command_line.h"
 #include "transfer/data_connection.h"
 #include "transfer/engine.h"
 #include "ui/controls_win32.h"
@@ -115,9 +117,12 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case IDM_LOGWND:
         case IDM_SHOWLOG: ShowLogWindow(); return 0;
         case IDM_HELP: ShowHelp(0); return 0;
+        case IDM_CMDLINE:
+          // The command-line transfer; the program ends with it unless a directory stays open.
+          if (transfer::RunCommandLine(App().commandLineBuffer) != 2) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+          return 0;
         case IDM_TYPECHANGED:  // the type buttons follow MODE once they exist
         case IDM_CONNECT:  // the session dialog comes with the profile dialogs
-        case IDM_CMDLINE:  // the command-line transfer comes with its own subsystem
           return 0;
       }
       break;
@@ -218,6 +223,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   // 17. The first command.
   if (app.commandLineMode == 1) PostMessageA(main, WM_COMMAND, IDM_CMDLINE, 0);
   else if (Settings().autostart != 0) PostMessageA(main, WM_COMMAND, IDM_CONNECT, 0);
+  // A command-line run brings the window up at its end, and a listed directory refreshes the buttons.
+  transfer::SetCommandLineShell(transfer::CommandLineShell{
+      [] {
+        if (HWND w = static_cast<HWND>(App().mainWindow.load())) {
+          ShowWindow(w, SW_SHOWNORMAL);
+          SetForegroundWindow(w);
+        }
+      },
+      [] {
+        if (HWND w = static_cast<HWND>(App().mainWindow.load())) SendMessageA(w, WM_COMMAND, IDM_TYPECHANGED, 0);
+      }});
   // Automatic type selection tells the main window to refresh its type buttons.
   transfer::SetTypeChangedNotifier([] {
     if (HWND w = static_cast<HWND>(App().mainWindow.load())) PostMessageA(w, WM_COMMAND, IDM_TYPECHANGED, 0);
@@ -249,6 +265,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   }
   listing::ClearListingCache();
   WSACleanup();
+  listing::ClearListingCache();
   UnregisterWindowClasses(instance);
   return code;
 }

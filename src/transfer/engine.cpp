@@ -112,6 +112,29 @@ class ProgressScope {
   }
 };
 
+// A local file that cannot be read for sending: logged, sounded and, in command-line mode,
+// shown in a message box.
+void ReportOpenFailure(const std::string& path, int err) {
+  LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(err));
+  ErrorSound();
+  if (core::App().commandLineMode) {
+    char text[400];
+    std::snprintf(text, sizeof text, "failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(err));
+    ui::ShowMessageBox(text, core::kProgramCaption, ui::kMbOk);
+  }
+}
+
+// 1 when the local file opens for reading; otherwise the failure is reported.
+int CanReadSource(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    ReportOpenFailure(path, errno);
+    return 0;
+  }
+  std::fclose(f);
+  return 1;
+}
+
 }  // namespace
 
 void SetTypeChangedNotifier(void (*notify)()) { typeChanged = notify; }
@@ -170,6 +193,9 @@ int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, 
 
 int SendFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
   if (!BeginTransfer(ctrl, localPath, type)) return 0;
+  // An unreadable local file stops the upload before the store command: the server would
+  // otherwise store an empty file over the real one and report it complete.
+  if (!CanReadSource(localPath)) return 0;
   if (core::Settings().stou == 1 && command.size() > 3 && command[3] == 'R') command[3] = 'U';
   return OverDataConnection(
       ctrl, [&](bool) { return SendStoreCommand(ctrl, command); },
@@ -212,14 +238,7 @@ int SendFileData(Socket data, const std::string& path) {
 
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
-    int err = errno;
-    LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(err));
-    ErrorSound();
-    if (core::App().commandLineMode) {
-      char text[400];
-      std::snprintf(text, sizeof text, "failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(err));
-      ui::ShowMessageBox(text, core::kProgramCaption, ui::kMbOk);
-    }
+    ReportOpenFailure(path, errno);
     return 0;
   }
   std::vector<char> fileBuffer(1 << 16);  // one disk read per 64 KiB, not per block

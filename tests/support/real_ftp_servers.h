@@ -21,14 +21,18 @@ class RealFtpServer {
  public:
   enum Kind { kPyftpdlib, kVsftpd };
 
-  // Starts a server; nullptr with the reason in `whyNot` when it cannot run here.
-  static std::unique_ptr<RealFtpServer> Start(Kind kind, std::string* whyNot);
+  // Starts a server; nullptr with the reason in `whyNot` when it cannot run here. By default
+  // it listens on 127.0.0.1 at a free port; a loopback `address` and a fixed `port` (such as
+  // 21 on an address of its own, which needs root) may be asked for instead.
+  static std::unique_ptr<RealFtpServer> Start(Kind kind, std::string* whyNot, const std::string& address = "127.0.0.1",
+                                              int port = 0);
   ~RealFtpServer();
   RealFtpServer(const RealFtpServer&) = delete;
   RealFtpServer& operator=(const RealFtpServer&) = delete;
 
   Kind kind() const { return kind_; }
   const char* name() const { return kind_ == kPyftpdlib ? "pyftpdlib" : "vsftpd"; }
+  const std::string& address() const { return address_; }
   int port() const { return port_; }
   // The user with a password, who may write in userRoot().
   const std::string& user() const { return user_; }
@@ -47,6 +51,8 @@ class RealFtpServer {
   Kind kind_ = kPyftpdlib;
   int pid_ = -1;
   int port_ = 0;
+  int fixedPort_ = 0;
+  std::string address_ = "127.0.0.1";
   std::string base_, user_, password_, userRoot_, anonRoot_;
 };
 

@@ -31,7 +31,7 @@ const char* kPyftpdScript = R"(import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
-user_root, anon_root, user, password = sys.argv[1:5]
+user_root, anon_root, user, password, address, port = sys.argv[1:7]
 auth = DummyAuthorizer()
 auth.add_user(user, password, user_root, perm="elradfmwMT")
 auth.add_anonymous(anon_root)
@@ -39,7 +39,7 @@ handler = FTPHandler
 handler.authorizer = auth
 handler.auth_failed_timeout = 0
 handler.banner = "pyftpdlib test server ready"
-server = FTPServer(("127.0.0.1", 0), handler)
+server = FTPServer((address, int(port)), handler)
 print(server.socket.getsockname()[1], flush=True)
 server.serve_forever()
 )";
@@ -85,12 +85,12 @@ int FreePort() {
   return port;
 }
 
-bool Accepts(int port) {
+bool Accepts(const std::string& address, int port) {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(static_cast<uint16_t>(port));
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
   bool ok = connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
   close(fd);
   return ok;
@@ -105,9 +105,16 @@ bool RunQuietly(const std::string& command) { return std::system((command + " >/
 
 }  // namespace
 
-std::unique_ptr<RealFtpServer> RealFtpServer::Start(Kind kind, std::string* whyNot) {
+std::unique_ptr<RealFtpServer> RealFtpServer::Start(Kind kind, std::string* whyNot, const std::string& address,
+                                                    int port) {
   std::unique_ptr<RealFtpServer> s(new RealFtpServer());
   s->kind_ = kind;
+  s->address_ = address;
+  s->fixedPort_ = port;
+  if (port != 0 && port < 1024 && geteuid() != 0) {
+    if (whyNot) *whyNot = "port " + std::to_string(port) + " needs root; not running as root, so this test is skipped";
+    return nullptr;
+  }
   char templ[] = "/tmp/mirvan-ftp-XXXXXX";
   if (!mkdtemp(templ)) {
     if (whyNot) *whyNot = "cannot create a temporary directory";
@@ -141,7 +148,8 @@ bool RealFtpServer::LaunchPyftpdlib(std::string* whyNot) {
     *whyNot = "pipe failed";
     return false;
   }
-  pid_ = Spawn({kPython, script, userRoot_, anonRoot_, user_, password_}, pipeFds[1], base_ + "/server.log");
+  pid_ = Spawn({kPython, script, userRoot_, anonRoot_, user_, password_, address_, std::to_string(fixedPort_)},
+               pipeFds[1], base_ + "/server.log");
   close(pipeFds[1]);
   // The server prints its port once it listens.
   std::string out;
@@ -193,9 +201,9 @@ bool RealFtpServer::LaunchVsftpd(std::string* whyNot) {
   std::string empty = base_ + "/empty";
   mkdir(empty.c_str(), 0755);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    port_ = FreePort();
+    port_ = fixedPort_ != 0 ? fixedPort_ : FreePort();
     std::string conf = base_ + "/vsftpd.conf";
-    std::ofstream(conf) << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" << port_
+    std::ofstream(conf) << "listen=YES\nlisten_ipv6=NO\nlisten_address=" << address_ << "\nlisten_port=" << port_
                         << "\nbackground=NO\nanonymous_enable=YES\nno_anon_password=YES\nanon_root=" << anonRoot_
                         << "\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\nlocal_root=" << userRoot_
                         << "\nchroot_local_user=NO\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
@@ -209,7 +217,7 @@ bool RealFtpServer::LaunchVsftpd(std::string* whyNot) {
         pid_ = -1;  // already reaped (most likely the port was taken meanwhile)
         break;
       }
-      if (Accepts(port_)) return true;
+      if (Accepts(address_, port_)) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     Kill();

@@ -1,0 +1,57 @@
+// Command-line transfers: one file received from or sent to a host named on the command line
+// (host:path, profile:path or an ftp:// address), or a remote directory left open and shown.
+#pragma once
+#include <functional>
+#include <string>
+
+namespace transfer {
+
+constexpr const char* kCommandLineSyntax =
+    "Syntax: MIRVAN host:full_path [local:full_path] [-ascii]\n"
+    "        MIRVAN local:full_path host:full_path [-ascii]";
+constexpr int kAskHelpContext = 145;
+
+// What a command line asks for once its options are taken out and its address is read.
+struct CommandLineRequest {
+  bool valid = false;      // the host part held a ":" (else the syntax message is due)
+  bool quiet = false;      // "-quiet": no message box at the end
+  bool ascii = false;      // "-ascii": MODE "A" instead of "I"
+  bool send = false;       // "local:" came first
+  bool hasLocal = false;   // a "local:" path was given
+  std::string localPath;
+  std::string hostName;    // a profile name or a host
+  std::string remotePath;
+  // From an ftp:// address only: the user, the password and the port it names.
+  bool hasUser = false, hasPassword = false;
+  std::string user, password;
+  int port = 0;            // 0: none given
+};
+
+// Takes "-quiet" and "-ascii" out of the text and reads the transfer it names. Surrounding
+// blanks of the host part and of the local path are not part of them.
+CommandLineRequest ParseCommandLine(std::string text);
+
+// Reads a host part ("host:path", "//host/path", "file://host/path" or
+// "ftp://[user[:password]@]host[:port]/path", percent-decoded) into the request's host name,
+// remote path and address details; false when it names no remote path.
+bool ParseHostPart(const std::string& hostPart, CommandLineRequest& request);
+
+// Replaces each valid "%XX" escape by its byte; invalid escapes and "%00" stay as they are.
+std::string PercentDecode(const std::string& text);
+
+// What the shell does around a command-line run (each may be empty).
+struct CommandLineShell {
+  // The main window is shown normally and brought to the foreground.
+  std::function<void()> showMainWindow;
+  // The remote directory was listed: the remote buttons and the type buttons follow it.
+  std::function<void()> refreshButtons;
+};
+void SetCommandLineShell(CommandLineShell shell);
+
+// Runs the command-line transfer in `text` (what is left after -i and -p): 1 after a
+// successful transfer, 2 when the remote path is a directory and the session stays open
+// showing it, 0 otherwise (failure, cancelled prompt, syntax error). Failures are logged,
+// sounded and, unless "-quiet", shown in a message box.
+int RunCommandLine(std::string text);
+
+}  // namespace transfer
