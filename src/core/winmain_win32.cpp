@@ -80,6 +80,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       CreateStatusArea(hwnd);
       AppendMenuA(GetSystemMenu(hwnd, FALSE), MF_SEPARATOR, 0, nullptr);
       AppendMenuA(GetSystemMenu(hwnd, FALSE), MF_STRING, kShowLogSysCommand, "Show log...");
+      listing::ReserveTempNames();  // the listing and viewer temporary file names
       // The panes, buttons and lists of the main window are created here too once they exist.
       return 0;
     case WM_SIZE:
