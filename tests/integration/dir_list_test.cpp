@@ -4,75 +4,28 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <tuple>
 
-#include "core/app_state.h"
-#include "core/message_log.h"
-#include "core/prompts.h"
-#include "core/settings.h"
-#include "ftp/commands.h"
-#include "ftp/control.h"
-#include "ftp/login.h"
+#include "integration/real_session_fixture.h"
 #include "listing/dir_list.h"
-#include "listing/host_types.h"
-#include "platform/fs.h"
-#include "profiles/session_profile.h"
-#include "support/real_ftp_servers.h"
-#include "support/temp_dir.h"
-
-using testing_support::RealFtpServer;
 
 namespace {
 
-using Param = std::tuple<RealFtpServer::Kind, bool>;  // server, passive
-
-class RemoteListing : public ::testing::TestWithParam<Param> {
+class RemoteListing : public RealSessionTest {
  protected:
   void SetUp() override {
-    std::string why;
-    server = RealFtpServer::Start(std::get<0>(GetParam()), &why);
-    if (!server) GTEST_SKIP() << why;
-    ftp::Conn().Reset();
-    listing::Host().Reset();
-    core::ResetMessageLog();
-    core::Prompts().Reset();
-    core::Settings().Reset();
-    core::Settings().bell = 0;
-    core::Settings().verbose = 1;
-    core::SetBusy(0);
-    core::Files().settingsFile = local.File("MIRVAN.INI");
-    core::Files().extensionListFile = local.File("MIRVAN.EXT");
-    ftp::InstallBlockingHook();
+    RealSessionTest::SetUp();
+    if (IsSkipped()) return;
     listing::ClearListingCache();
     listing::RemotePane().Reset();
     listing::RemotePane().dirList = &dirs;
     listing::RemotePane().fileList = &files;
     listing::RemotePane().dirField = &field;
-    profiles::SessionProfile& p = profiles::CurrentProfile();
-    p = profiles::SessionProfile();
-    p.host = "127.0.0.1";
-    p.port = server->port();
-    p.user = server->user();
-    p.password = server->password();
-    p.passive = std::get<1>(GetParam()) ? 1 : 0;
-  }
-  void Connect() {
-    ctrl = ftp::Login(profiles::CurrentProfile());
-    ASSERT_NE(ctrl, platform::kNoSocket);
-    ftp::Conn().ctrl_skt = ctrl;
   }
   void TearDown() override {
-    if (ctrl != platform::kNoSocket) {
-      ftp::SendFtpCommand(ctrl, "QUIT");
-      ftp::CloseSocket(ctrl);
-    }
     listing::ClearListingCache();
     listing::RemotePane().Reset();
-    ftp::Conn().Reset();
-    core::Settings().Reset();
-    profiles::CurrentProfile() = profiles::SessionProfile();
+    RealSessionTest::TearDown();
   }
-  std::string Remote(const std::string& name) const { return platform::JoinPath(server->userRoot(), name); }
   // The start directory as the server's PWD names it (pyftpdlib shows a virtual root).
   std::string Home() const { return server->kind() == RealFtpServer::kPyftpdlib ? "/" : server->userRoot(); }
   std::string Below(const std::string& name) const { return Home() == "/" ? "/" + name : Home() + "/" + name; }
@@ -102,9 +55,6 @@ class RemoteListing : public ::testing::TestWithParam<Param> {
     return n;
   }
 
-  std::unique_ptr<RealFtpServer> server;
-  testing_support::TempDir local;
-  platform::Socket ctrl = platform::kNoSocket;
   ui::MemoryListBox dirs{true}, files{false};
   ui::MemoryComboBox field;
 };
@@ -205,10 +155,4 @@ TEST_P(RemoteListing, CacheHitRefreshAndTwentiethDirectoryEviction) {
   for (const auto& e : entries) EXPECT_FALSE(platform::PathExists(e.fileName)) << e.dirName;
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, RemoteListing,
-                         ::testing::Values(Param{RealFtpServer::kPyftpdlib, true}, Param{RealFtpServer::kPyftpdlib, false},
-                                           Param{RealFtpServer::kVsftpd, true}, Param{RealFtpServer::kVsftpd, false}),
-                         [](const ::testing::TestParamInfo<Param>& info) {
-                           std::string s = std::get<0>(info.param) == RealFtpServer::kPyftpdlib ? "pyftpdlib" : "vsftpd";
-                           return s + (std::get<1>(info.param) ? "Passive" : "Active");
-                         });
+MIRVAN_ALL_REAL_SESSIONS(RemoteListing);

@@ -1,82 +1,29 @@
 // The transfer engine against real servers on loopback, in passive and active mode.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <tuple>
-
-#include "core/message_log.h"
-#include "core/prompts.h"
-#include "core/settings.h"
-#include "ftp/commands.h"
-#include "ftp/control.h"
-#include "ftp/login.h"
-#include "listing/host_types.h"
-#include "platform/fs.h"
-#include "profiles/session_profile.h"
-#include "support/real_ftp_servers.h"
-#include "support/temp_dir.h"
+#include "integration/real_session_fixture.h"
 #include "transfer/engine.h"
 #include "transfer/progress.h"
 
 using testing_support::ReadFile;
-using testing_support::RealFtpServer;
 
 namespace {
 
-using Param = std::tuple<RealFtpServer::Kind, bool>;  // server, passive
-
-class Transfers : public ::testing::TestWithParam<Param> {
+class Transfers : public RealSessionTest {
  protected:
   void SetUp() override {
-    std::string why;
-    server = RealFtpServer::Start(std::get<0>(GetParam()), &why);
-    if (!server) GTEST_SKIP() << why;
-    ftp::Conn().Reset();
-    listing::Host().Reset();
-    core::ResetMessageLog();
-    core::Prompts().Reset();
-    core::Settings().Reset();
-    core::Settings().bell = 0;
-    core::Settings().verbose = 1;
-    core::Files().settingsFile = local.File("MIRVAN.INI");
-    core::Files().extensionListFile = local.File("MIRVAN.EXT");
-    ftp::InstallBlockingHook();
-    profiles::SessionProfile& p = profiles::CurrentProfile();
-    p = profiles::SessionProfile();
-    p.name = "real";
-    p.host = "127.0.0.1";
-    p.port = server->port();
-    p.user = server->user();
-    p.password = server->password();
-    p.passive = std::get<1>(GetParam()) ? 1 : 0;
-    ctrl = ftp::Login(p);
-    ASSERT_NE(ctrl, platform::kNoSocket);
-    ftp::Conn().ctrl_skt = ctrl;
+    RealSessionTest::SetUp();
+    if (IsSkipped()) return;
+    Connect();
   }
   void TearDown() override {
-    if (ctrl != platform::kNoSocket) {
-      ftp::SendFtpCommand(ctrl, "QUIT");
-      ftp::CloseSocket(ctrl);
-    }
     transfer::SetProgressPort(nullptr);
-    ftp::Conn().Reset();
-    core::Settings().Reset();
-    profiles::CurrentProfile() = profiles::SessionProfile();
+    RealSessionTest::TearDown();
   }
-  std::string Remote(const std::string& name) const { return platform::JoinPath(server->userRoot(), name); }
   int CountLogged(const std::string& line) {
     auto lines = core::StoredLines();
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
   }
-  bool LogMentions(const std::string& text) {
-    for (const auto& l : core::StoredLines())
-      if (l.find(text) != std::string::npos) return true;
-    return false;
-  }
-
-  std::unique_ptr<RealFtpServer> server;
-  testing_support::TempDir local;
-  platform::Socket ctrl = platform::kNoSocket;
 };
 
 std::string EveryByte(size_t repeats) {
@@ -191,11 +138,4 @@ TEST_P(Transfers, CancelStopsADownload) {
   EXPECT_LT(platform::FileSize(down), static_cast<int64_t>(big.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(ServersAndModes, Transfers,
-                         ::testing::Combine(::testing::Values(RealFtpServer::kPyftpdlib, RealFtpServer::kVsftpd),
-                                            ::testing::Bool()),
-                         [](const ::testing::TestParamInfo<Param>& info) {
-                           return std::string(std::get<0>(info.param) == RealFtpServer::kPyftpdlib ? "pyftpdlib"
-                                                                                                    : "vsftpd") +
-                                  (std::get<1>(info.param) ? "Passive" : "Active");
-                         });
+MIRVAN_ALL_REAL_SESSIONS(Transfers);
