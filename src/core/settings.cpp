@@ -59,11 +59,8 @@ std::string LocateSupportFile(const std::string& name) {
       std::string here = platform::JoinPath(cwd, name);
       if (platform::PathExists(here)) return here;
     }
-    std::string prog = platform::ProgramPath();
-    if (!prog.empty()) {
-      size_t slash = prog.size();
-      while (slash > 0 && !platform::IsPathSeparator(prog[slash - 1])) --slash;
-      std::string beside = slash > 0 ? prog.substr(0, slash) + name : name;
+    if (!platform::ProgramPath().empty()) {
+      std::string beside = platform::ProgramDirectory() + name;  // a path without separator: the name
       if (platform::PathExists(beside)) return beside;
     }
     std::string windir = platform::WindowsDirectory();

@@ -16,6 +16,8 @@ std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
 // Full path of the running program file, or "" when unknown.
 std::string ProgramPath();
+// The program's directory with its trailing separator ("" when the program path is unknown or has none).
+std::string ProgramDirectory();
 // The Windows directory; elsewhere a per-user folder standing in for it. "" when none can be had.
 std::string WindowsDirectory();
 // The system's directory for temporary files, without a trailing separator.

@@ -9,4 +9,11 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir + PathSeparator() + name;
 }
 
+std::string ProgramDirectory() {
+  std::string prog = ProgramPath();
+  size_t cut = prog.size();
+  while (cut > 0 && !IsPathSeparator(prog[cut - 1])) --cut;
+  return prog.substr(0, cut);
+}
+
 }  // namespace platform

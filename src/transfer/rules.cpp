@@ -238,10 +238,7 @@ void LogTransfer(int direction, const std::string& local, const std::string& hos
 
 void LoadSounds() {
   core::ProgramSettings& s = core::Settings();
-  std::string prog = platform::ProgramPath();
-  size_t cut = prog.size();
-  while (cut > 0 && !platform::IsPathSeparator(prog[cut - 1])) --cut;
-  std::string dir = prog.substr(0, cut);
+  std::string dir = platform::ProgramDirectory();
   s.usewave = core::ReadConfigInt("usewave", 1);
   s.wavConnect = core::ReadConfigString("wav_connect", dir + "connect.wav", 255);
   s.wavComplete = core::ReadConfigString("wav_complete", dir + "complete.wav", 255);
