@@ -14,12 +14,13 @@
 #include "core/message_log.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "profiles/profile_settings.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "listing/dir_list.h"
 #include "platform/fs.h"
 #include "platform/net.h"
-#include "transfer/command_line.h"
+#include "app/command_line.h"
 #include "transfer/data_connection.h"
 #include "transfer/progress.h"
 #include "transfer/rules.h"
@@ -188,7 +189,7 @@ int main(int argc, char** argv) {
   core::AttachLogText(&logText);
 
   core::AppState& app = core::App();
-  std::optional<size_t> rest = core::ReadProgramSettings(line);
+  std::optional<size_t> rest = profiles::ReadProgramSettings(line);
   app.commandLineBuffer = rest ? line.substr(*rest) : std::string();
   app.startDirectory = platform::CurrentDirectory();
   transfer::LoadSounds();
@@ -201,7 +202,7 @@ int main(int argc, char** argv) {
   pane.fileList = &remoteFiles;
   pane.dirField = &remoteDirField;
 
-  int result = transfer::RunCommandLine(app.commandLineBuffer);
+  int result = app::RunCommandLine(app.commandLineBuffer);
   if (result == 2) PrintRemoteLists(remoteDirs, remoteFiles);
   EndSession();
   pane.Reset();

@@ -186,4 +186,23 @@ void InstallWin32Ports() {
   SetHelpPort(&help);
 }
 
+void CenterDialog(HWND dialog) {
+  RECT d;
+  GetWindowRect(dialog, &d);
+  int w = d.right - d.left, h = d.bottom - d.top;
+  RECT area;
+  HWND main = MainHwnd();
+  if (main && IsWindowVisible(main) && !IsIconic(main)) {
+    GetClientRect(main, &area);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  } else {
+    GetWindowRect(GetDesktopWindow(), &area);
+  }
+  int x = area.left + ((area.right - area.left) - w) / 2;
+  int y = area.top + ((area.bottom - area.top) - h) / 2;
+  if (x < 0) x = 0;
+  if (y < 0) y = 0;
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
 }  // namespace core

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "profiles/session_profile.h"
 
 namespace core {
 
@@ -43,11 +42,6 @@ ProgramSettings& Settings();
 // directory (without testing). Never fails: the bare name is the last resort.
 std::string LocateSupportFile(const std::string& name);
 
-// Reads every start-up setting from the command line's options and the settings file,
-// loads the start-up profile, and returns where the remaining arguments begin in
-// `commandLine`, or nothing when none remain.
-std::optional<size_t> ReadProgramSettings(const std::string& commandLine);
-
 // Applies the options -i and -p at the front of a command line (locating the support files);
 // sets `profileName` when -p names a profile. Returns as ReadProgramSettings does.
 std::optional<size_t> ApplyCommandLineOptions(const std::string& commandLine, std::string& profileName,
@@ -59,16 +53,6 @@ int ReadConfigInt(const std::string& key, int def);
 // A null value deletes the key.
 bool WriteConfigString(const std::string& key, const char* value);
 bool WriteSettingInt(const std::string& section, const std::string& key, int64_t value);
-
-// The two-level lookup: "_config_" over the value held, then the profile's section over that.
-int ReadSessionInt(const std::string& key, int def);
-int ReadProfileInt(const profiles::SessionProfile& profile, const std::string& key, int def);
-// The per-profile write: stored in the profile's section only when it differs from "_config_".
-bool WriteSessionInt(const std::string& key, int value);
-bool WriteSectionInt(const std::string& section, const std::string& key, int value);
-
-// Stores the current profile's name as SESSION.
-bool SaveCurrentSessionName();
 
 // Copies a raw command line for start-up. False (with `out` empty) when it is longer than the
 // client takes; the caller then says so.

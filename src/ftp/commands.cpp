@@ -7,7 +7,7 @@
 #include "core/message_log.h"
 #include "core/prompts.h"
 #include "ftp/control.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "profiles/session_profile.h"
 
 namespace ftp {
@@ -81,9 +81,9 @@ int SendFtpCommandText(Socket s, const std::string& text) { return Send(s, text)
 
 int ChangeRemoteDir(Socket s, const std::string& name) {
   if (name.empty()) return 2;
-  if (listing::Host().useCdup && name == "..") {
+  if (ftp::Host().useCdup && name == "..") {
     if (SendFtpCommandText(s, "CDUP") == 2) return 2;
-  } else if (profiles::CurrentProfile().hostType == listing::kHostVmsUcx && name[0] != '[') {
+  } else if (profiles::CurrentProfile().hostType == ftp::kHostVmsUcx && name[0] != '[') {
     int cls = SendFtpCommandText(s, "CWD [." + name + "]");
     if (cls != 5) return cls;
   }

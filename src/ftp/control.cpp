@@ -8,7 +8,7 @@
 
 #include "core/message_log.h"
 #include "ftp/socket_errors.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "platform/clock.h"
 #include "platform/pump.h"
 #include "profiles/session_profile.h"
@@ -236,8 +236,8 @@ int GetReply(Socket s) {
       continuation = false;
     }
     if (code >= 100 && code <= 599 && (depth == 1 || c.lastReplyCode == 0)) c.lastReplyCode = code;
-    if (c.detectHostFromReplies && profiles::CurrentProfile().hostType == listing::kHostAutomatic)
-      listing::DetectHostTypeFromGreeting(c.replyLine);
+    if (c.detectHostFromReplies && profiles::CurrentProfile().hostType == ftp::kHostAutomatic)
+      ftp::DetectHostTypeFromGreeting(c.replyLine);
     bool more = continuation || (depth > 1 && c.lastReplyCode > 0 && code != c.lastReplyCode);
     if (!more) break;
   }

@@ -10,7 +10,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/socket_errors.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "platform/fs.h"
 #include "profiles/profile_store.h"
 
@@ -105,7 +105,7 @@ Socket Login(profiles::SessionProfile& profile) {
   for (;;) {
     cls = GetReply(s);
     if (cls != 1 || c.abortFlag) break;
-    if (detectGreeting && profile.hostType == listing::kHostAutomatic) listing::DetectHostTypeFromGreeting(c.replyLine);
+    if (detectGreeting && profile.hostType == ftp::kHostAutomatic) ftp::DetectHostTypeFromGreeting(c.replyLine);
   }
   c.detectHostFromReplies = 0;
   if (cls == 4) {
@@ -120,7 +120,7 @@ Socket Login(profiles::SessionProfile& profile) {
     CancelAndCloseSocket(s);
     return kNoSocket;
   }
-  if (detectGreeting && profile.hostType == listing::kHostAutomatic) listing::DetectHostTypeFromGreeting(c.replyLine);
+  if (detectGreeting && profile.hostType == ftp::kHostAutomatic) ftp::DetectHostTypeFromGreeting(c.replyLine);
   if (platform::SetOobInline(s) != 0) LogSocketError("setsockopt", platform::LastSocketError());
   --c.commandDepth;
 
@@ -169,7 +169,7 @@ Socket Login(profiles::SessionProfile& profile) {
       case 2:
         cls = SendFtpCommand(s, "USER %s@%s", profile.user.c_str(), profile.host.c_str());
         if (cls == 2) {
-          listing::DetectHostTypeFromGreeting(c.replyLine);
+          ftp::DetectHostTypeFromGreeting(c.replyLine);
           normalLogin = false;
           judge = true;
         } else if (cls == 3) {
@@ -182,7 +182,7 @@ Socket Login(profiles::SessionProfile& profile) {
       case 3:
         cls = SendFtpCommand(s, "OPEN %s", profile.host.c_str());
         if (cls != 2 && cls != 3) return Fail(s, kDestinationFailure);
-        listing::DetectHostTypeFromGreeting(c.replyLine);
+        ftp::DetectHostTypeFromGreeting(c.replyLine);
         c.connected = 1;
         break;
       default:
@@ -214,8 +214,8 @@ Socket Login(profiles::SessionProfile& profile) {
 
   if (!profile.initCommand.empty()) SendFtpCommandText(s, profile.initCommand);
   c.connected = 1;
-  listing::HostFacts& facts = listing::Host();
-  if (profile.hostType == listing::kHostRsx) {
+  ftp::HostFacts& facts = ftp::Host();
+  if (profile.hostType == ftp::kHostRsx) {
     facts.hostTypeKnown = 1;
     facts.canDele = 1;
   } else {

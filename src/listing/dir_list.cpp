@@ -10,7 +10,7 @@
 #include "core/settings.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "listing/listing_parser.h"
 #include "platform/fs.h"
 #include "platform/temp_file.h"
@@ -282,7 +282,7 @@ void DoDirList(int refresh) {
   ui::ListBox& files = pane.fileList ? *pane.fileList : spareFiles;
   const int& hostType = profiles::CurrentProfile().hostType;  // detection below may change it
 
-  if (hostType != kHostRsx) dirs.Clear();
+  if (hostType != ftp::kHostRsx) dirs.Clear();
   files.Clear();
   ftp::ConnectionState& conn = ftp::Conn();
   const platform::Socket s = conn.ctrl_skt;
@@ -293,11 +293,11 @@ void DoDirList(int refresh) {
   }
 
   pane.remoteDirName = kUndecipherable;
-  if (!(hostType == kHostCdcCyber && !refresh) && ftp::PrintRemoteDir(s) == 2)
+  if (!(hostType == ftp::kHostCdcCyber && !refresh) && ftp::PrintRemoteDir(s) == 2)
     pane.remoteDirName = RemoteDirFromPwdReply(conn.replyLine);
   ShowRemoteDirName(pane.dirField, pane.remoteDirName);
 
-  if (!Host().hostTypeKnown) DetectHostType(s);
+  if (!ftp::Host().hostTypeKnown) ftp::DetectHostType(s);
 
   int index = LookUpListing(pane.remoteDirName);
   std::string file = CurrentListingFile();
@@ -314,7 +314,7 @@ void DoDirList(int refresh) {
     ParseListing(file, CurrentListingContext(dirs, files, pane.remoteDirName));
     return;
   }
-  if (hostType != kHostRsx) {
+  if (hostType != ftp::kHostRsx) {
     dirs.Clear();
     dirs.AddString("..");
   }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 #include "listing/listing_rules.h"
 #include "listing/listing_text.h"
 
@@ -299,7 +299,7 @@ void IbmVmRules(Line& l, const ListingContext& ctx) {
   }
   unsigned char c0 = static_cast<unsigned char>(name[0]);
   if (c0 == '.' || c0 < 0x20) {
-    std::string squeezed = SqueezeName(name + 1, kHostIbmVm);
+    std::string squeezed = SqueezeName(name + 1, ftp::kHostIbmVm);
     AddFileEntry(ctx, squeezed.c_str(), info, size);
     return;
   }

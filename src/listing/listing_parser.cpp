@@ -9,7 +9,7 @@
 #include "core/app_state.h"
 #include "core/message_log.h"
 #include "core/settings.h"
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 #include "listing/listing_rules.h"
 #include "listing/listing_text.h"
 #include "profiles/session_profile.h"
@@ -207,7 +207,7 @@ void VmsRules(Line& l, const ListingContext& ctx) {
   size_t stem = static_cast<size_t>(semi - l.buf);
   if (stem > 4 && std::strncmp(semi - 4, ".DIR", 4) == 0) {
     semi[-4] = '\0';
-    if (ctx.hostType == kHostRsx) {
+    if (ctx.hostType == ftp::kHostRsx) {
       char name[16];
       const char* rest = std::strlen(l.buf) > 3 ? l.buf + 3 : "";
       std::snprintf(name, sizeof name, "[%3.3s,%3.3s]", l.buf, rest);
@@ -223,12 +223,12 @@ void VmsRules(Line& l, const ListingContext& ctx) {
   *end = '\0';
   CutAtFirstBlankOrTab(l.buf);
   const char* name = l.buf;
-  if (ctx.hostType != kHostRsx) name = AfterRemoteDir(ctx, name);
+  if (ctx.hostType != ftp::kHostRsx) name = AfterRemoteDir(ctx, name);
   AddFileEntry(ctx, name, info, 0);
 }
 
 void QvtMacNcsaRules(Line& l, const ListingContext& ctx) {
-  if (ctx.hostType == kHostQvtNet23) CutAtFirstBlank(l.buf);
+  if (ctx.hostType == ftp::kHostQvtNet23) CutAtFirstBlank(l.buf);
   DirOrFile(ctx, l.buf, nullptr);
 }
 
@@ -425,7 +425,7 @@ class LineFeeder {
 };
 
 void BeginListing(const ListingContext& ctx) {
-  if (ctx.hostType != kHostRsx && ctx.dirList != nullptr) {
+  if (ctx.hostType != ftp::kHostRsx && ctx.dirList != nullptr) {
     ctx.dirList->Clear();
     ctx.dirList->AddString("..");
   }
@@ -439,38 +439,38 @@ void ParseListingLine(char* line, const ListingContext& ctx) {
   TrimRight(line);
   Line l{line, std::strlen(line)};
   switch (ctx.hostType) {
-    case kHostChameleon: case kHostNcsaCutcp: case kHostSuperTcp: case kHostHp3000: case kHostTgvMultiNet:
-    case kHostFtpPcTcp30:
+    case ftp::kHostChameleon: case ftp::kHostNcsaCutcp: case ftp::kHostSuperTcp: case ftp::kHostHp3000: case ftp::kHostTgvMultiNet:
+    case ftp::kHostFtpPcTcp30:
       DosLikeRules(l, ctx);
       break;
-    case kHostFtpPcTcp:
+    case ftp::kHostFtpPcTcp:
       l.Cut(30);
       l.len = std::strlen(l.buf);
       Os2LikeRules(l, ctx);
       break;
-    case kHostIbmPcTcpIp: case kHostAmiga: Os2LikeRules(l, ctx); break;
-    case kHostIbmVm: IbmVmRules(l, ctx); break;
-    case kHostKa9q: Ka9qRules(l, ctx); break;
-    case kHostSiNtFtpd: SiNtRules(l, ctx); break;
-    case kHostVmsMultiNet: case kHostVmsUcx: case kHostRsx: VmsRules(l, ctx); break;
-    case kHostQvtNet23: case kHostMacNcsa: QvtMacNcsaRules(l, ctx); break;
-    case kHostMacPeter: MacPeterRules(l, ctx); break;
-    case kHostMicrosoftNt: WindowsNtRules(l, ctx); break;
-    case kHostAs400: As400Rules(l, ctx); break;
-    case kHostMvs: MvsRules(l, ctx); break;
-    case kHostOs9: Os9Rules(l, ctx); break;
-    case kHostCorvex: case kHostPcnfsPro: CorvexRules(l, ctx); break;
-    case kHostBullGcos: GcosRules(l, ctx); break;
-    case kHostMvsKnet: MvsKnetRules(l, ctx); break;
-    case kHostCdcCyber: CdcCyberRules(l, ctx); break;
-    case kHostR1000: R1000Rules(l, ctx); break;
-    case kHostBullCp6: Cp6Rules(l, ctx); break;
-    case kHostSpartacusKnet: SpartacusRules(l, ctx); break;
-    case kHostTandem: TandemRules(l, ctx); break;
-    case kHostStratusVos: StratusVosRules(l, ctx); break;
-    case kHostNetWare4: NetWareRules(l, ctx); break;
-    case kHostQvtNet40: QvtNet40Rules(l, ctx); break;
-    case kHostMacVersaTerm: VersaTermRules(l, ctx); break;
+    case ftp::kHostIbmPcTcpIp: case ftp::kHostAmiga: Os2LikeRules(l, ctx); break;
+    case ftp::kHostIbmVm: IbmVmRules(l, ctx); break;
+    case ftp::kHostKa9q: Ka9qRules(l, ctx); break;
+    case ftp::kHostSiNtFtpd: SiNtRules(l, ctx); break;
+    case ftp::kHostVmsMultiNet: case ftp::kHostVmsUcx: case ftp::kHostRsx: VmsRules(l, ctx); break;
+    case ftp::kHostQvtNet23: case ftp::kHostMacNcsa: QvtMacNcsaRules(l, ctx); break;
+    case ftp::kHostMacPeter: MacPeterRules(l, ctx); break;
+    case ftp::kHostMicrosoftNt: WindowsNtRules(l, ctx); break;
+    case ftp::kHostAs400: As400Rules(l, ctx); break;
+    case ftp::kHostMvs: MvsRules(l, ctx); break;
+    case ftp::kHostOs9: Os9Rules(l, ctx); break;
+    case ftp::kHostCorvex: case ftp::kHostPcnfsPro: CorvexRules(l, ctx); break;
+    case ftp::kHostBullGcos: GcosRules(l, ctx); break;
+    case ftp::kHostMvsKnet: MvsKnetRules(l, ctx); break;
+    case ftp::kHostCdcCyber: CdcCyberRules(l, ctx); break;
+    case ftp::kHostR1000: R1000Rules(l, ctx); break;
+    case ftp::kHostBullCp6: Cp6Rules(l, ctx); break;
+    case ftp::kHostSpartacusKnet: SpartacusRules(l, ctx); break;
+    case ftp::kHostTandem: TandemRules(l, ctx); break;
+    case ftp::kHostStratusVos: StratusVosRules(l, ctx); break;
+    case ftp::kHostNetWare4: NetWareRules(l, ctx); break;
+    case ftp::kHostQvtNet40: QvtNet40Rules(l, ctx); break;
+    case ftp::kHostMacVersaTerm: VersaTermRules(l, ctx); break;
     default: UnixRules(l, ctx); break;
   }
 }

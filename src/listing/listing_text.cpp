@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 
 namespace listing {
 namespace {
@@ -124,7 +124,7 @@ std::string SqueezeName(const char* text, int hostType) {
   out.reserve(end - i);
   for (; i < end; ++i) {
     if (text[i] == ' ') {
-      if (hostType == kHostSpartacusKnet && (out.empty() || out.back() != ' ')) out.push_back(' ');
+      if (hostType == ftp::kHostSpartacusKnet && (out.empty() || out.back() != ' ')) out.push_back(' ');
       continue;
     }
     out.push_back(text[i]);

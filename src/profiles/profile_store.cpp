@@ -8,6 +8,7 @@
 #include "core/ini.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "profiles/profile_settings.h"
 
 namespace profiles {
 namespace {
@@ -77,7 +78,7 @@ int LoadSessionProfile(SessionProfile& p) {
   }
   p.remoteDir = ini::ReadString(file, sec, "DIR", "", 143);
   p.account = ini::ReadString(file, sec, "ACT", "", 79);
-  p.useFirewall = core::ReadProfileInt(p, "FIREWALL", 0);
+  p.useFirewall = profiles::ReadProfileInt(p, "FIREWALL", 0);
   p.hostType = ini::ReadInt(file, sec, "TYPE", 6000);
   p.timeout = ini::ReadInt(file, sec, "TIMEOUT", 65);
   p.localMask = ini::ReadString(file, sec, "LMASK", "", 19);
@@ -85,21 +86,21 @@ int LoadSessionProfile(SessionProfile& p) {
   p.localDir = ini::ReadString(file, sec, "LOCDIR", "", 143);
   p.initCommand = ini::ReadString(file, sec, "INITCMD", "", 79);
   p.port = ini::ReadInt(file, sec, "PORT", 21);
-  p.passive = core::ReadProfileInt(p, "PASVMODE", 0);
+  p.passive = profiles::ReadProfileInt(p, "PASVMODE", 0);
   p.retries = ini::ReadInt(file, sec, "RETRIES", 0);
 
-  s.convext = core::ReadProfileInt(p, "CONVEXT", s.convext);
-  s.forclow = core::ReadProfileInt(p, "FORCLOW", s.forclow);
-  s.recu = core::ReadProfileInt(p, "RECU", s.recu);
-  s.stou = core::ReadProfileInt(p, "STOU", s.stou);
-  s.bell = core::ReadProfileInt(p, "BELL", s.bell);
-  s.prompt = core::ReadProfileInt(p, "PROMPT", s.prompt);
-  s.doupdate = core::ReadProfileInt(p, "DOUPDATE", s.doupdate);
-  s.sortlbx = core::ReadProfileInt(p, "SORTLBX", s.sortlbx);
-  s.mode = static_cast<unsigned char>(core::ReadProfileInt(p, "MODE", s.mode));
-  s.amode = core::ReadProfileInt(p, "AMODE", s.amode);
-  s.vlink = core::ReadProfileInt(p, "VLINK", s.vlink);
-  s.usewave = core::ReadProfileInt(p, "usewave", s.usewave);
+  s.convext = profiles::ReadProfileInt(p, "CONVEXT", s.convext);
+  s.forclow = profiles::ReadProfileInt(p, "FORCLOW", s.forclow);
+  s.recu = profiles::ReadProfileInt(p, "RECU", s.recu);
+  s.stou = profiles::ReadProfileInt(p, "STOU", s.stou);
+  s.bell = profiles::ReadProfileInt(p, "BELL", s.bell);
+  s.prompt = profiles::ReadProfileInt(p, "PROMPT", s.prompt);
+  s.doupdate = profiles::ReadProfileInt(p, "DOUPDATE", s.doupdate);
+  s.sortlbx = profiles::ReadProfileInt(p, "SORTLBX", s.sortlbx);
+  s.mode = static_cast<unsigned char>(profiles::ReadProfileInt(p, "MODE", s.mode));
+  s.amode = profiles::ReadProfileInt(p, "AMODE", s.amode);
+  s.vlink = profiles::ReadProfileInt(p, "VLINK", s.vlink);
+  s.usewave = profiles::ReadProfileInt(p, "usewave", s.usewave);
   return 1;
 }
 
@@ -126,7 +127,7 @@ int SaveSessionProfile(const SessionProfile& p) {
   if (p.retries != 0) putInt("RETRIES", p.retries);
   if (p.port != 21) putInt("PORT", p.port);
   if (!p.initCommand.empty()) put("INITCMD", p.initCommand);
-  core::WriteSectionInt(sec, "PASVMODE", p.passive);
+  profiles::WriteSectionInt(sec, "PASVMODE", p.passive);
   return ok ? 1 : 0;
 }
 

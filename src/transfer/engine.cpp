@@ -12,7 +12,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/socket_errors.h"
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
@@ -213,7 +213,7 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
   auto sendRetrieve = [&](bool active) {
     int r = ftp::SendFtpCommandText(ctrl, command);
     // Some hosts want a refused name again in quotes (tried on active connections).
-    if (active && c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == listing::kHostMvsKnet) {
+    if (active && c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == ftp::kHostMvsKnet) {
       QuoteArgument(command);
       r = ftp::SendFtpCommandText(ctrl, command);
     }

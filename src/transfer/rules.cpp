@@ -9,7 +9,7 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "ftp/control.h"
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/shell.h"
@@ -150,7 +150,7 @@ int LocalFileNameFor(std::string& out, const std::string& remoteName, int hostTy
     ConvertExtension(base, 1);
   } else {
     std::string remote = remoteName;
-    if (hostType == listing::kHostSpartacusKnet) {
+    if (hostType == ftp::kHostSpartacusKnet) {
       std::string squeezed;
       for (char c : remote) {
         if (c == ' ' && (squeezed.empty() || squeezed.back() == ' ')) continue;

@@ -12,7 +12,7 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "ftp/control.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "profiles/session_profile.h"
 
 namespace {
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   c.Reset();
   core::ResetMessageLog();
   core::Settings().verbose = 1;
-  profiles::CurrentProfile().hostType = listing::kHostAutomatic;
+  profiles::CurrentProfile().hostType = ftp::kHostAutomatic;
   c.detectHostFromReplies = flags & 1;
 
   // A line ends at LF or at a NUL (the rest of that read after a NUL is dropped).
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (c.replyLine.find('\0') != std::string::npos) __builtin_trap();
     if (c.pendingReplyText.find('\0') != std::string::npos) __builtin_trap();
     int type = profiles::CurrentProfile().hostType;
-    if (type < listing::kHostFirst || type > listing::kHostLast) __builtin_trap();
+    if (type < ftp::kHostFirst || type > ftp::kHostLast) __builtin_trap();
     if (c.abortFlag.load()) break;  // the connection ended
   }
   close(fds[0]);

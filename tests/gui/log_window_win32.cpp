@@ -7,6 +7,7 @@
 #include "core/help.h"
 #include "core/message_log.h"
 #include "core/settings.h"
+#include "app/windows_win32.h"
 #include "core/shell_win32.h"
 #include "support/temp_dir.h"
 #include "ui/controls_win32.h"
@@ -19,14 +20,14 @@ class ShellWindows : public ::testing::Test {
     HINSTANCE inst = GetModuleHandleA(nullptr);
     core::App().appInstance = inst;
     core::ResetMessageLog();
-    ASSERT_EQ(core::RegisterWindowClasses(inst, DefWindowProcA, GetSysColor(COLOR_BTNFACE)), 0);
-    core::BuildFtpMenu();
+    ASSERT_EQ(app::RegisterWindowClasses(inst, DefWindowProcA, GetSysColor(COLOR_BTNFACE)), 0);
+    app::BuildFtpMenu();
     core::InstallWin32Ports();
   }
   void TearDown() override {
     if (HWND w = FindWindowA("MIRVANDBWNDC", "Message Log")) SendMessageA(w, WM_CLOSE, 0, 0);
     core::QuitHelp();
-    core::UnregisterWindowClasses(GetModuleHandleA(nullptr));
+    app::UnregisterWindowClasses(GetModuleHandleA(nullptr));
     core::ResetMessageLog();
   }
 };
@@ -40,7 +41,7 @@ void Pump() {
 
 TEST_F(ShellWindows, LogWindowShowsTheRingAndFollowsNewLines) {
   core::LogLine("Connected to ftp.example.org port 21");
-  core::ShowLogWindow();
+  app::ShowLogWindow();
   HWND w = FindWindowA("MIRVANDBWNDC", "Message Log");
   ASSERT_NE(w, nullptr);
   HWND text = GetDlgItem(w, 5554);
@@ -51,7 +52,7 @@ TEST_F(ShellWindows, LogWindowShowsTheRingAndFollowsNewLines) {
   EXPECT_NE(GetMenu(w), nullptr);  // LOGMENU
 
   // Opening it again raises the same window.
-  core::ShowLogWindow();
+  app::ShowLogWindow();
   int count = 0;
   EnumWindows([](HWND h, LPARAM lp) -> BOOL {
     char cls[32];
@@ -85,7 +86,7 @@ TEST_F(ShellWindows, LogWindowShowsTheRingAndFollowsNewLines) {
 }
 
 TEST_F(ShellWindows, FtpMenuHasItsEntries) {
-  HMENU m = core::FtpMenu();
+  HMENU m = app::FtpMenu();
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(GetMenuItemCount(m), 9);
   char text[64];

@@ -20,7 +20,7 @@
 #include "profiles/profile_store.h"
 #include "support/real_ftp_servers.h"
 #include "support/temp_dir.h"
-#include "transfer/command_line.h"
+#include "app/command_line.h"
 
 using testing_support::ReadFile;
 using testing_support::RealFtpServer;
@@ -269,7 +269,7 @@ TEST(ConsoleCommandLine, SyntaxAndCancelledAsk) {
   testing_support::TempDir client;
   RunResult r = RunConsole(client.path(), {"no-colon-here"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, transfer::kCommandLineSyntax)) << r.err;
+  EXPECT_TRUE(Contains(r.err, app::kCommandLineSyntax)) << r.err;
 
   r = RunConsole(client.path(), {"-quiet", "no-colon-here"});
   EXPECT_EQ(r.status, 1);

@@ -89,7 +89,7 @@ TEST_P(RemoteListing, FilesDirectoriesLinksBlanksAndEmptyFiles) {
     EXPECT_EQ(FileEntries(), wantFiles);
   }
   // Detection ran once, before the first listing, and found the Unix family.
-  EXPECT_EQ(profiles::CurrentProfile().hostType, listing::kHostUnix);
+  EXPECT_EQ(profiles::CurrentProfile().hostType, ftp::kHostUnix);
   EXPECT_EQ(CountLogged("SYST"), 1);
   EXPECT_EQ(field.Text(), Home());
 }

@@ -10,7 +10,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/login.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "platform/fs.h"
 #include "profiles/session_profile.h"
 #include "support/real_ftp_servers.h"
@@ -27,7 +27,7 @@ class RealServer : public ::testing::TestWithParam<RealFtpServer::Kind> {
     server = RealFtpServer::Start(GetParam(), &why);
     if (!server) GTEST_SKIP() << why;
     ftp::Conn().Reset();
-    listing::Host().Reset();
+    ftp::Host().Reset();
     core::ResetMessageLog();
     core::Prompts().Reset();
     core::Files().settingsFile = dir.File("MIRVAN.INI");
@@ -112,11 +112,11 @@ TEST_P(RealServer, UserLoginAndDirectoryRoundTrips) {
 TEST_P(RealServer, UnixDetectedThroughSyst) {
   ASSERT_TRUE(LoginAs(server->user(), server->password())) << server->name() << "\n" << LogText();
   ASSERT_EQ(profiles::CurrentProfile().hostType, 6000);
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(profiles::CurrentProfile().hostType, 6010);
   EXPECT_TRUE(Logged("Host type (2): UNIX (standard)"));
-  EXPECT_EQ(listing::Host().hostTypeKnown, 1);
-  EXPECT_EQ(listing::Host().canMkd + listing::Host().canRmd + listing::Host().canRename + listing::Host().canDele, 4);
+  EXPECT_EQ(ftp::Host().hostTypeKnown, 1);
+  EXPECT_EQ(ftp::Host().canMkd + ftp::Host().canRmd + ftp::Host().canRename + ftp::Host().canDele, 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, ::testing::Values(RealFtpServer::kPyftpdlib, RealFtpServer::kVsftpd),

@@ -15,7 +15,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/login.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "platform/fs.h"
 #include "profiles/session_profile.h"
 #include "support/real_ftp_servers.h"
@@ -40,7 +40,7 @@ class RealSessionTest : public ::testing::TestWithParam<RealSessionParam> {
     server = RealFtpServer::Start(std::get<0>(GetParam()), &why);
     if (!server) GTEST_SKIP() << why;
     ftp::Conn().Reset();
-    listing::Host().Reset();
+    ftp::Host().Reset();
     core::ResetMessageLog();
     core::Prompts().Reset();
     core::Settings().Reset();

@@ -3,6 +3,7 @@
 
 #include "core/ini.h"
 #include "core/settings.h"
+#include "profiles/profile_settings.h"
 #include "platform/fs.h"
 #include "support/ports.h"
 #include "support/temp_dir.h"
@@ -115,7 +116,7 @@ TEST_F(SettingsTest, ProfileOverridesAndTwoLevelLookup) {
     return 1;
   });
   core::Settings().stou = 1;  // absent everywhere: the value in memory stays
-  auto rest = core::ReadProgramSettings("-i " + ini);
+  auto rest = profiles::ReadProgramSettings("-i " + ini);
   EXPECT_EQ(rest.value_or(99), 3 + ini.size());
   EXPECT_EQ(seen, "alpha");
   EXPECT_EQ(profiles::CurrentProfile().hostType, 6000);
@@ -127,16 +128,16 @@ TEST_F(SettingsTest, ProfileOverridesAndTwoLevelLookup) {
   EXPECT_EQ(core::Settings().mailAddr, "me@x");
 
   // Saving the program's own value removes the profile's key; another value is stored.
-  ASSERT_TRUE(core::WriteSessionInt("BELL", 1));
+  ASSERT_TRUE(profiles::WriteSessionInt("BELL", 1));
   EXPECT_FALSE(core::ini::HasKey(ini, "alpha", "BELL"));
-  ASSERT_TRUE(core::WriteSessionInt("BELL", 0));
+  ASSERT_TRUE(profiles::WriteSessionInt("BELL", 0));
   EXPECT_EQ(core::ini::ReadInt(ini, "alpha", "BELL", 7), 0);
   // A key "_config_" lacks is always stored in the profile.
-  ASSERT_TRUE(core::WriteSessionInt("PROMPT", 0));
+  ASSERT_TRUE(profiles::WriteSessionInt("PROMPT", 0));
   EXPECT_EQ(core::ini::ReadInt(ini, "alpha", "PROMPT", 7), 0);
 
   profiles::CurrentProfile().name = "beta";
-  ASSERT_TRUE(core::SaveCurrentSessionName());
+  ASSERT_TRUE(profiles::SaveCurrentSessionName());
   EXPECT_EQ(core::ini::ReadString(ini, "_config_", "SESSION", ""), "beta");
 }
 

@@ -52,7 +52,7 @@ int Pasv(platform::Socket s) { return ftp::EnterPassiveMode(s); }
 int Mkd(platform::Socket s) { return ftp::MakeRemoteDir(s, "new dir"); }
 int Rmd(platform::Socket s) { return ftp::RemoveRemoteDir(s, "old"); }
 int Cwd(platform::Socket s) {
-  listing::Host().useCdup = 0;
+  ftp::Host().useCdup = 0;
   return ftp::ChangeRemoteDir(s, "pub");
 }
 int Dele(platform::Socket s) { return ftp::DeleteRemoteFile(s, "f"); }
@@ -97,7 +97,7 @@ class ChangeDir : public SessionTest, public ::testing::WithParamInterface<CwdCa
 TEST_P(ChangeDir, CommandsSent) {
   const CwdCase& c = GetParam();
   profiles::CurrentProfile().hostType = c.hostType;
-  listing::Host().useCdup = c.useCdup;
+  ftp::Host().useCdup = c.useCdup;
   for (const auto& r : c.rules) server.On(r.first, r.second);
   ASSERT_EQ(ConnectAndGreet(), 2);
   EXPECT_EQ(ftp::ChangeRemoteDir(ctrl, c.dir), c.cls);

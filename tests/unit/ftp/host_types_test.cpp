@@ -10,12 +10,12 @@ using Lines = std::vector<std::string>;
 namespace {
 
 TEST(HostTypes, NameTable) {
-  EXPECT_STREQ(listing::HostTypeName(6000), "Automatic detect");
-  EXPECT_STREQ(listing::HostTypeName(6010), "UNIX (standard)");
-  EXPECT_STREQ(listing::HostTypeName(6035), "NetWare v4");
-  EXPECT_STREQ(listing::HostTypeName(6040), "MAC VersaTerm");
-  EXPECT_STREQ(listing::HostTypeName(5999), "");
-  EXPECT_STREQ(listing::HostTypeName(6041), "");
+  EXPECT_STREQ(ftp::HostTypeName(6000), "Automatic detect");
+  EXPECT_STREQ(ftp::HostTypeName(6010), "UNIX (standard)");
+  EXPECT_STREQ(ftp::HostTypeName(6035), "NetWare v4");
+  EXPECT_STREQ(ftp::HostTypeName(6040), "MAC VersaTerm");
+  EXPECT_STREQ(ftp::HostTypeName(5999), "");
+  EXPECT_STREQ(ftp::HostTypeName(6041), "");
 }
 
 TEST(HostTypes, GreetingPatternsInOrder) {
@@ -33,10 +33,10 @@ TEST(HostTypes, GreetingPatternsInOrder) {
   };
   for (const Case& c : cases) {
     profiles::CurrentProfile().hostType = 6000;
-    EXPECT_EQ(listing::DetectHostTypeFromGreeting(c.line), c.type) << c.line;
+    EXPECT_EQ(ftp::DetectHostTypeFromGreeting(c.line), c.type) << c.line;
   }
   profiles::CurrentProfile().hostType = 6010;  // a known type is never changed
-  EXPECT_EQ(listing::DetectHostTypeFromGreeting("220 NetWare v4"), 6010);
+  EXPECT_EQ(ftp::DetectHostTypeFromGreeting("220 NetWare v4"), 6010);
   profiles::CurrentProfile().hostType = 6000;
 }
 
@@ -44,11 +44,11 @@ class Detection : public SessionTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
-    listing::AttachRemoteButtons(&mkd, &rmd, &rename, &dele);
+    ftp::AttachRemoteButtons(&mkd, &rmd, &rename, &dele);
     for (ui::MemoryButton* b : {&mkd, &rmd, &rename, &dele}) b->SetEnabled(false);  // as after Close
   }
   void TearDown() override {
-    listing::AttachRemoteButtons(nullptr, nullptr, nullptr, nullptr);
+    ftp::AttachRemoteButtons(nullptr, nullptr, nullptr, nullptr);
     SessionTest::TearDown();
   }
   std::vector<bool> Buttons() const { return {mkd.IsEnabled(), rmd.IsEnabled(), rename.IsEnabled(), dele.IsEnabled()}; }
@@ -67,12 +67,12 @@ class SystDetection : public Detection, public ::testing::WithParamInterface<Sys
 TEST_P(SystDetection, TypeFromSyst) {
   server.On("SYST", GetParam().reply);
   ASSERT_EQ(ConnectAndGreet(), 2);
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(profiles::CurrentProfile().hostType, GetParam().type);
   EXPECT_TRUE(Logged(GetParam().log)) << GetParam().log;
   EXPECT_EQ(server.Transcript(), Lines{"SYST"});
   EXPECT_EQ(Buttons(), std::vector<bool>(4, true));
-  EXPECT_EQ(listing::Host().hostTypeKnown, 1);
+  EXPECT_EQ(ftp::Host().hostTypeKnown, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,7 +93,7 @@ TEST_F(Detection, GreetingTypeSkipsSyst) {
   ASSERT_EQ(ConnectAndGreet(), 2);
   ftp::Conn().detectHostFromReplies = 0;
   EXPECT_EQ(profiles::CurrentProfile().hostType, 6035);
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_TRUE(Logged("Host type (I): NetWare v4"));
   EXPECT_TRUE(server.Transcript().empty());
   EXPECT_EQ(Buttons(), std::vector<bool>(4, true));
@@ -102,14 +102,14 @@ TEST_F(Detection, GreetingTypeSkipsSyst) {
 TEST_F(Detection, RsxNeedsTwoListings) {
   server.On("SYST", "215 RSX-11M V4.2\r\n");
   ASSERT_EQ(ConnectAndGreet(), 2);
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(profiles::CurrentProfile().hostType, 6019);
-  EXPECT_EQ(listing::Host().hostTypeKnown, 0);
-  EXPECT_EQ(listing::Host().canDele, 1);
-  EXPECT_EQ(listing::Host().canMkd, 0);
+  EXPECT_EQ(ftp::Host().hostTypeKnown, 0);
+  EXPECT_EQ(ftp::Host().canDele, 1);
+  EXPECT_EQ(ftp::Host().canMkd, 0);
   EXPECT_EQ(Buttons(), std::vector<bool>(4, false));  // not updated on the first pass
-  listing::DetectHostType(ctrl);
-  EXPECT_EQ(listing::Host().hostTypeKnown, 1);
+  ftp::DetectHostType(ctrl);
+  EXPECT_EQ(ftp::Host().hostTypeKnown, 1);
   EXPECT_EQ(Buttons(), std::vector<bool>(4, true));
   EXPECT_EQ(server.Transcript(), Lines{"SYST"});
   EXPECT_TRUE(Logged("Host type (I): PDP11 RSX11M"));
@@ -118,17 +118,17 @@ TEST_F(Detection, RsxNeedsTwoListings) {
 TEST_F(Detection, FixedTypesWithFewerCommands) {
   ASSERT_EQ(ConnectAndGreet(), 2);
   profiles::CurrentProfile().hostType = 6026;
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(Buttons(), (std::vector<bool>{false, false, false, true}));
-  EXPECT_EQ(listing::Host().useCdup, 0);
+  EXPECT_EQ(ftp::Host().useCdup, 0);
   profiles::CurrentProfile().hostType = 6005;
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, false, true}));
-  EXPECT_EQ(listing::Host().useCdup, 0);
+  EXPECT_EQ(ftp::Host().useCdup, 0);
   profiles::CurrentProfile().hostType = 6028;
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(Buttons(), (std::vector<bool>{false, false, false, true}));
-  EXPECT_EQ(listing::Host().useCdup, 1);
+  EXPECT_EQ(ftp::Host().useCdup, 1);
   EXPECT_TRUE(server.Transcript().empty());
 }
 
@@ -146,11 +146,11 @@ TEST_P(HelpScan, FlagsFromTheReply) {
   server.On("HELP", ScriptedReply::Pieces(GetParam().help));
   server.On("NOOP", "200 in step\r\n");
   ASSERT_EQ(ConnectAndGreet(), 2);
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(profiles::CurrentProfile().hostType, GetParam().type);
   EXPECT_EQ(Buttons(), GetParam().buttons);
   EXPECT_TRUE(Logged("Host type (I): Automatic detect"));
-  EXPECT_TRUE(Logged(std::string("Host type (3): ") + listing::HostTypeName(GetParam().type)));
+  EXPECT_TRUE(Logged(std::string("Host type (3): ") + ftp::HostTypeName(GetParam().type)));
   // The whole reply was read: the next command gets its own answer.
   EXPECT_EQ(ftp::SendFtpCommand(ctrl, "NOOP"), 2);
   EXPECT_EQ(server.Transcript(), (Lines{"SYST", "HELP", "NOOP"}));
@@ -177,10 +177,10 @@ TEST_F(Detection, ConnectionLostDuringHelpKeepsWhatWasFound) {
   server.On("SYST", "500 no\r\n");
   server.On("HELP", ScriptedReply::Drop("214-Commands\r\n MKD\r\n"));
   ASSERT_EQ(ConnectAndGreet(), 2);
-  listing::DetectHostType(ctrl);
+  ftp::DetectHostType(ctrl);
   EXPECT_EQ(profiles::CurrentProfile().hostType, 6010);
   EXPECT_EQ(Buttons(), (std::vector<bool>{true, false, false, false}));
-  EXPECT_EQ(listing::Host().hostTypeKnown, 1);
+  EXPECT_EQ(ftp::Host().hostTypeKnown, 1);
 }
 
 }  // namespace

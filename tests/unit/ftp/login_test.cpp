@@ -261,10 +261,10 @@ TEST_F(LoginTest, GreetingLinesOfferedToDetection) {
 TEST_F(LoginTest, RsxProfileIsKnownAfterLogin) {
   AddRules({{"USER", "230 ok\r\n"}});
   Profile("joe", "").hostType = 6019;
-  listing::Host().hostTypeKnown = 0;
+  ftp::Host().hostTypeKnown = 0;
   ASSERT_NE(LoginNow(), platform::kNoSocket);
-  EXPECT_EQ(listing::Host().hostTypeKnown, 1);
-  EXPECT_EQ(listing::Host().canDele, 1);
+  EXPECT_EQ(ftp::Host().hostTypeKnown, 1);
+  EXPECT_EQ(ftp::Host().canDele, 1);
 }
 
 }  // namespace

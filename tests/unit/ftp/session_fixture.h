@@ -11,7 +11,7 @@
 #include "core/settings.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 #include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/pump.h"
@@ -24,7 +24,7 @@ class SessionTest : public ::testing::Test {
   void SetUp() override {
     platform::NetStartup();
     ftp::Conn().Reset();
-    listing::Host().Reset();
+    ftp::Host().Reset();
     profiles::CurrentProfile() = profiles::SessionProfile();
     profiles::Firewall() = profiles::FirewallLogin();
     core::ResetMessageLog();

@@ -103,9 +103,9 @@ class DirListTest : public SessionTest {
     listing::RemotePane().dirList = &dirs;
     listing::RemotePane().fileList = &files;
     listing::RemotePane().dirField = &field;
-    profiles::CurrentProfile().hostType = listing::kHostUnix;
+    profiles::CurrentProfile().hostType = ftp::kHostUnix;
     profiles::CurrentProfile().passive = 1;
-    listing::Host().hostTypeKnown = 1;
+    ftp::Host().hostTypeKnown = 1;
     ASSERT_EQ(ConnectAndGreet(), 2);
     ftp::Conn().connected = 1;
     ftp::Conn().ctrl_skt = ctrl;
@@ -217,8 +217,8 @@ TEST_F(DirListTest, RefusedListShowsOnlyParentAndIsNotCached) {
     int hostType;
     std::vector<std::string> dirsAfter;
   } cases[] = {
-      {listing::kHostUnix, {".."}},
-      {listing::kHostRsx, {"kept"}},  // this family's directory list is left as it was
+      {ftp::kHostUnix, {".."}},
+      {ftp::kHostRsx, {"kept"}},  // this family's directory list is left as it was
   };
   for (const Case& c : cases) {
     profiles::CurrentProfile().hostType = c.hostType;
@@ -275,15 +275,15 @@ TEST_F(DirListTest, BusyDropsTheRequest) {
 }
 
 TEST_F(DirListTest, DetectionRunsBeforeTheFirstListingOnly) {
-  profiles::CurrentProfile().hostType = listing::kHostAutomatic;
-  listing::Host().hostTypeKnown = 0;
+  profiles::CurrentProfile().hostType = ftp::kHostAutomatic;
+  ftp::Host().hostTypeKnown = 0;
   server.On("SYST", "215 UNIX Type: L8\r\n");
   ExpectVisit("257 \"/a\"\r\n", kUnixListing);
   listing::DoDirList(0);
   ExpectVisit("257 \"/b\"\r\n", kUnixListing);
   listing::DoDirList(0);
   EXPECT_EQ(CountCommands("SYST"), 1);
-  EXPECT_EQ(profiles::CurrentProfile().hostType, listing::kHostUnix);
+  EXPECT_EQ(profiles::CurrentProfile().hostType, ftp::kHostUnix);
   EXPECT_EQ(Items(dirs), (std::vector<std::string>{"..", "docs"}));
 }
 

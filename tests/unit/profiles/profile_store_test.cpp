@@ -4,6 +4,7 @@
 #include "core/ini.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "profiles/profile_settings.h"
 #include "profiles/profile_store.h"
 #include "support/ports.h"
 #include "support/temp_dir.h"
@@ -191,7 +192,7 @@ TEST_F(ProfileStore, ListProfiles) {
 
 TEST_F(ProfileStore, StartupLoadsTheSessionProfile) {
   std::string ini = Ini("[_config_]\nSESSION=home\n[home]\nHOST=ftp.home.example\nUID=me\nTIMEOUT=20\n");
-  core::ReadProgramSettings("-i " + ini);
+  profiles::ReadProgramSettings("-i " + ini);
   EXPECT_EQ(profiles::CurrentProfile().name, "home");
   EXPECT_EQ(profiles::CurrentProfile().host, "ftp.home.example");
   EXPECT_EQ(profiles::CurrentProfile().timeout, 20);

@@ -1,7 +1,7 @@
 // Reading a command-line transfer: options, the local part, the address forms.
 #include <gtest/gtest.h>
 
-#include "transfer/command_line.h"
+#include "app/command_line.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ class ParseCommandLineCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ParseCommandLineCases, ReadsTheTransfer) {
   const Case& c = GetParam();
-  transfer::CommandLineRequest r = transfer::ParseCommandLine(c.text);
+  app::CommandLineRequest r = app::ParseCommandLine(c.text);
   EXPECT_EQ(r.valid, c.valid);
   EXPECT_EQ(r.send, c.send);
   EXPECT_EQ(r.quiet, c.quiet);
@@ -69,11 +69,11 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseCommandLineCases, ::testing::ValuesIn(kCase
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PercentDecode, KeepsWhatIsNotAnEscape) {
-  EXPECT_EQ(transfer::PercentDecode("a%20b%2fc"), "a b/c");
-  EXPECT_EQ(transfer::PercentDecode("100%"), "100%");
-  EXPECT_EQ(transfer::PercentDecode("%4"), "%4");
-  EXPECT_EQ(transfer::PercentDecode("%zz%41"), "%zzA");
-  EXPECT_EQ(transfer::PercentDecode("a%00b"), "a%00b");  // no NUL inside a name
+  EXPECT_EQ(app::PercentDecode("a%20b%2fc"), "a b/c");
+  EXPECT_EQ(app::PercentDecode("100%"), "100%");
+  EXPECT_EQ(app::PercentDecode("%4"), "%4");
+  EXPECT_EQ(app::PercentDecode("%zz%41"), "%zzA");
+  EXPECT_EQ(app::PercentDecode("a%00b"), "a%00b");  // no NUL inside a name
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // The start-up banner and the "FTP Menu" layout.
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "transfer/rules.h"
 
-namespace core {
+namespace app {
+using namespace core;
 
 void WriteStartupBanner(const std::string& winsockDescription) {
   LogMessage("WINSOCK.DLL: %s", winsockDescription.c_str());
@@ -43,4 +44,4 @@ const std::vector<MenuEntry>& FtpMenuLayout() {
   return layout;
 }
 
-}  // namespace core
+}  // namespace app

@@ -1,5 +1,5 @@
 // The host-type table and the detection from greeting, SYST and HELP.
-#include "listing/host_types.h"
+#include "ftp/host_types.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +10,7 @@
 #include "ftp/control.h"
 #include "profiles/session_profile.h"
 
-namespace listing {
+namespace ftp {
 namespace {
 
 constexpr const char* kNames[] = {
@@ -191,4 +191,4 @@ void UpdateRemoteButtons() {
   if (buttons.dele) buttons.dele->SetEnabled(h.canDele != 0);
 }
 
-}  // namespace listing
+}  // namespace ftp

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace core {
+namespace app {
 
 constexpr const char* kProgramName = "MIRVAN32";
 constexpr const char* kProgramVersion = "3.00";
@@ -21,4 +21,4 @@ struct MenuEntry {
 };
 const std::vector<MenuEntry>& FtpMenuLayout();
 
-}  // namespace core
+}  // namespace app

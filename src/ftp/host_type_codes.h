@@ -2,7 +2,7 @@
 // after the family it stands for.
 #pragma once
 
-namespace listing {
+namespace ftp {
 
 constexpr int kHostAutomatic = 6000;
 constexpr int kHostFirst = 6000;
@@ -49,4 +49,4 @@ constexpr int kHostFtpPcTcp30 = 6038;
 constexpr int kHostQvtNet40 = 6039;
 constexpr int kHostMacVersaTerm = 6040;
 
-}  // namespace listing
+}  // namespace ftp

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace transfer {
+namespace app {
 
 constexpr const char* kCommandLineSyntax =
     "Syntax: MIRVAN host:full_path [local:full_path] [-ascii]\n"
@@ -54,4 +54,4 @@ void SetCommandLineShell(CommandLineShell shell);
 // sounded and, unless "-quiet", shown in a message box.
 int RunCommandLine(std::string text);
 
-}  // namespace transfer
+}  // namespace app

@@ -3,11 +3,11 @@
 #pragma once
 #include <string>
 
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 #include "platform/net.h"
 #include "ui/controls.h"
 
-namespace listing {
+namespace ftp {
 
 
 // What the session knows of the server beyond its type (the type is CurrentProfile().hostType).
@@ -35,4 +35,4 @@ void AttachRemoteButtons(ui::Button* mkd, ui::Button* rmd, ui::Button* rename, u
 // Enables or disables them from the capability flags.
 void UpdateRemoteButtons();
 
-}  // namespace listing
+}  // namespace ftp

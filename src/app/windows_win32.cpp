@@ -5,13 +5,15 @@
 
 #include "core/app_state.h"
 #include "core/message_log.h"
+#include "app/windows_win32.h"
 #include "core/shell_win32.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "ftp/control.h"
 #include "resources/resource.h"
 #include "ui/controls_win32.h"
 
-namespace core {
+namespace app {
+using namespace core;
 namespace {
 
 HBRUSH mainBrush = nullptr;
@@ -173,23 +175,5 @@ LRESULT CALLBACK StatusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-void CenterDialog(HWND dialog) {
-  RECT d;
-  GetWindowRect(dialog, &d);
-  int w = d.right - d.left, h = d.bottom - d.top;
-  RECT area;
-  HWND main = MainHwnd();
-  if (main && IsWindowVisible(main) && !IsIconic(main)) {
-    GetClientRect(main, &area);
-    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&area), 2);
-  } else {
-    GetWindowRect(GetDesktopWindow(), &area);
-  }
-  int x = area.left + ((area.right - area.left) - w) / 2;
-  int y = area.top + ((area.bottom - area.top) - h) / 2;
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
-  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
 
-}  // namespace core
+}  // namespace app

@@ -1,6 +1,6 @@
 // Command-line transfers: reading the command line, choosing the profile or host, logging in
 // once and moving one file (or leaving a remote directory open).
-#include "transfer/command_line.h"
+#include "app/command_line.h"
 
 #include <cctype>
 #include <cstdio>
@@ -14,14 +14,16 @@
 #include "ftp/control.h"
 #include "ftp/login.h"
 #include "listing/dir_list.h"
-#include "listing/host_type_codes.h"
+#include "ftp/host_type_codes.h"
 #include "profiles/profile_store.h"
 #include "profiles/session_profile.h"
 #include "transfer/engine.h"
 #include "transfer/rules.h"
 #include "ui/message_box.h"
 
-namespace transfer {
+namespace app {
+using namespace transfer;
+using namespace core;
 namespace {
 
 constexpr const char* kHostSection = "MIRVAN";
@@ -301,7 +303,7 @@ int RunCommandLine(std::string text) {
   if (r.send) {
     cls = SendFile(s, "STOR " + r.remotePath, localName, type);
   } else {
-    if (p.hostType != listing::kHostBullCp6 && ftp::SendFtpCommand(s, "CWD %s", r.remotePath.c_str()) == 2) {
+    if (p.hostType != ftp::kHostBullCp6 && ftp::SendFtpCommand(s, "CWD %s", r.remotePath.c_str()) == 2) {
       listing::DoDirList(1);
       if (Shell().refreshButtons) Shell().refreshButtons();
       if (Shell().showMainWindow) Shell().showMainWindow();
@@ -324,4 +326,4 @@ int RunCommandLine(std::string text) {
   return Finish(r, message);
 }
 
-}  // namespace transfer
+}  // namespace app

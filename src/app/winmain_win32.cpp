@@ -9,8 +9,10 @@
 #include "core/help.h"
 #include "core/message_log.h"
 #include "core/settings.h"
+#include "profiles/profile_settings.h"
+#include "app/windows_win32.h"
 #include "core/shell_win32.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/login.h"
@@ -19,7 +21,7 @@
 #include "platform/pump.h"
 #include "resources/resource.h"
 #include "listing/dir_list.h"
-#include "transfer/command_line.h"
+#include "app/command_line.h"
 #include "transfer/data_connection.h"
 #include "transfer/engine.h"
 #include "ui/controls_win32.h"
@@ -28,6 +30,7 @@
 namespace {
 
 using namespace core;
+using namespace app;
 
 HACCEL accelerators = nullptr;
 
@@ -66,7 +69,7 @@ void CloseMainWindow(HWND hwnd) {
   AttachStatusLines(nullptr, nullptr);
   DestroyWindow(hwnd);
   App().mainWindow = nullptr;
-  SaveCurrentSessionName();
+  profiles::SaveCurrentSessionName();
   QuitHelp();
   SetBusy(0);
   PostQuitMessage(0);
@@ -120,7 +123,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case IDM_HELP: ShowHelp(0); return 0;
         case IDM_CMDLINE:
           // The command-line transfer; the program ends with it unless a directory stays open.
-          if (transfer::RunCommandLine(App().commandLineBuffer) != 2) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+          if (app::RunCommandLine(App().commandLineBuffer) != 2) SendMessageA(hwnd, WM_CLOSE, 0, 0);
           return 0;
         case IDM_TYPECHANGED:  // the type buttons follow MODE once they exist
         case IDM_CONNECT:  // the session dialog comes with the profile dialogs
@@ -189,7 +192,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     ui::ShowMessageBox("The command line is longer than 511 characters and was ignored.", kProgramCaption,
                        ui::kMbOk | ui::kMbIconExclamation, false);
   }
-  std::optional<size_t> rest = ReadProgramSettings(line);
+  std::optional<size_t> rest = profiles::ReadProgramSettings(line);
   app.commandLineBuffer = rest ? line.substr(*rest) : std::string();
   // 12. The saved window location.
   ApplySavedLocation(ReadConfigString("LOC", "", 79), loc);
@@ -225,7 +228,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   if (app.commandLineMode == 1) PostMessageA(main, WM_COMMAND, IDM_CMDLINE, 0);
   else if (Settings().autostart != 0) PostMessageA(main, WM_COMMAND, IDM_CONNECT, 0);
   // A command-line run brings the window up at its end, and a listed directory refreshes the buttons.
-  transfer::SetCommandLineShell(transfer::CommandLineShell{
+  app::SetCommandLineShell(app::CommandLineShell{
       [] {
         if (HWND w = static_cast<HWND>(App().mainWindow.load())) {
           ShowWindow(w, SW_SHOWNORMAL);
