@@ -10,7 +10,6 @@ namespace transfer {
 using platform::Socket;
 
 constexpr int kBlockBufferSize = 4096;  // the largest block SBP and RBP may ask for
-constexpr int kTypeChangedCommand = 8100;
 
 // Uploads a local file with a store command ("STOR name"); the completion reply's class, or 0
 // when the transfer did not start. `type` is 'A', 'I' or 'L'.
