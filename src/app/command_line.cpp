@@ -304,7 +304,7 @@ int RunCommandLine(std::string text) {
     cls = SendFile(s, "STOR " + r.remotePath, localName, type);
   } else {
     if (p.hostType != ftp::kHostBullCp6 && ftp::SendFtpCommand(s, "CWD %s", r.remotePath.c_str()) == 2) {
-      listing::DoDirList(1);
+      listing::DoDirList(0);  // a fresh connection's cache is empty: this lists it, without a second PWD
       if (Shell().refreshButtons) Shell().refreshButtons();
       if (Shell().showMainWindow) Shell().showMainWindow();
       return 2;
