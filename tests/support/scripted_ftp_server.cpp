@@ -111,11 +111,16 @@ bool ScriptedFtpServer::Deliver(platform::Socket client, const ScriptedReply& re
   }
   if (reply.after == ScriptedReply::kDrop) return false;
   if (reply.after == ScriptedReply::kStall) {
-    // Hold the connection without answering until the client closes it or the test ends.
+    // Hold the connection without answering until the client closes it or the test ends; what
+    // arrives meanwhile is kept in Received().
     char buf[256];
     while (!stop_) {
       if (!platform::WaitReadable(client, 20)) continue;
-      if (platform::Recv(client, buf, sizeof buf) <= 0) break;
+      int n = platform::Recv(client, buf, sizeof buf);
+      if (n <= 0) break;
+      std::lock_guard<std::mutex> lock(mutex_);
+      received_.append(buf, static_cast<size_t>(n));
+      changed_.notify_all();
     }
     return false;
   }
