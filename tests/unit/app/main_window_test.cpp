@@ -194,6 +194,12 @@ TEST_F(MainWindowTest, CommandGuardTable) {
   app::HandleCommand(win.state, IDC_REMOTE_MKDIR);
   EXPECT_EQ(win.panes.calls.back(), "MakeDir remote");
 
+  // Connect does nothing while BusyFlag is set.
+  core::SetBusy(1);
+  app::HandleCommand(win.state, IDM_CONNECT);
+  EXPECT_EQ(win.host.sessionDialogs, 0);
+  core::SetBusy(0);
+
   // Cancel raises the flags at any time.
   core::SetBusy(1);
   app::HandleCommand(win.state, IDM_CANCEL);
@@ -432,39 +438,55 @@ TEST_F(MainWindowTest, CloseWhileClosingDoesNothingMore) {
   EXPECT_EQ(win.host.closeRequests, 0);
 }
 
-// Exit while a command of this thread waits for a server that has stopped answering: no worker,
-// so no "Aborting thread."; QUIT goes out, the wait ends, the connection is closed, and the
-// window gets its close request once the command below has returned.
-TEST_F(MainWindowTest, ExitDuringAStalledCommandOfThisThread) {
-  testing_support::ScriptedFtpServer server;
-  server.On("SYST", testing_support::ScriptedReply::Stall());
-  ConnectTo(server);
-  profiles::CurrentProfile().timeout = 600;  // only the abort can end the wait
-  bool exited = false;
-  int closeRequestsDuringCommand = -1;
-  platform::SetPump([&] {
-    if (!exited && ftp::Conn().commandDepth != 0 && server.Transcript().size() == 1) {
-      exited = true;
-      app::HandleCommand(win.state, IDM_EXIT);
-      closeRequestsDuringCommand = win.host.closeRequests;
+// Exit (the button, or the window's close request) or Close while a command of this thread waits
+// for a server that has stopped answering: no worker, so no "Aborting thread."; QUIT goes out,
+// the wait ends, the connection is closed, and once the command below has returned the window
+// gets its close request (Exit) or the remote lists are emptied (Close).
+TEST_F(MainWindowTest, AbortDuringAStalledCommandOfThisThread) {
+  enum How { kExitButton, kCloseRequest, kPopupClose };
+  for (How how : {kExitButton, kCloseRequest, kPopupClose}) {
+    SCOPED_TRACE(how);
+    FakeMainWindow w;
+    app::AttachRemotePane(w.state);
+    w.remoteDirs.AddString("..");
+    w.connect.SetText(app::kCloseText);
+    testing_support::ScriptedFtpServer server;
+    server.On("SYST", testing_support::ScriptedReply::Stall());
+    ConnectTo(server);
+    profiles::CurrentProfile().timeout = 600;  // only the abort can end the wait
+    bool aborted = false;
+    int closeRequestsDuringCommand = -1;
+    platform::SetPump([&] {
+      if (!aborted && ftp::Conn().commandDepth != 0 && server.Transcript().size() == 1) {
+        aborted = true;
+        if (how == kCloseRequest) EXPECT_FALSE(app::OnCloseRequest(w.state));  // the window stays for now
+        else app::HandleCommand(w.state, how == kExitButton ? IDM_EXIT : IDM_POPUP_CLOSE);
+        closeRequestsDuringCommand = w.host.closeRequests;
+      }
+    });
+    app::HandleCommand(w.state, IDM_POPUP_SYST);
+    platform::SetPump(nullptr);
+    ASSERT_TRUE(aborted);
+    EXPECT_EQ(closeRequestsDuringCommand, 0);  // nothing closes while the command unwinds
+    EXPECT_EQ(w.host.closeRequests, how == kPopupClose ? 0 : 1);
+    EXPECT_EQ(w.host.windowsClosed, how == kPopupClose ? 0 : 1);
+    EXPECT_FALSE(Logged("Aborting thread."));
+    EXPECT_EQ(server.Transcript(), (std::vector<std::string>{"SYST"}));
+    EXPECT_TRUE(server.WaitForClose());
+    EXPECT_EQ(server.Received(), "SYST\r\nQUIT\r\n");  // QUIT said while the server stalled
+    EXPECT_EQ(ftp::Conn().ctrl_skt.load(), ftp::kNoSocket);
+    EXPECT_EQ(ftp::Conn().connected.load(), 0);
+    EXPECT_EQ(ftp::Conn().commandDepth.load(), 0);
+    EXPECT_EQ(core::IsBusy(), 0);
+    EXPECT_EQ(w.state.deferredAbort, 0);
+    EXPECT_FALSE(w.state.closing);
+    EXPECT_EQ(w.connect.Text(), "&Connect");
+    if (how == kPopupClose) {
+      EXPECT_EQ(w.remoteDirs.Count(), 0);
+      EXPECT_EQ(w.host.caption.Text(), "MIRVAN32");
     }
-  });
-  app::HandleCommand(win.state, IDM_POPUP_SYST);
-  platform::SetPump(nullptr);
-  ASSERT_TRUE(exited);
-  EXPECT_EQ(closeRequestsDuringCommand, 0);  // the window stays while the command unwinds
-  EXPECT_EQ(win.host.closeRequests, 1);
-  EXPECT_EQ(win.host.windowsClosed, 1);
-  EXPECT_FALSE(Logged("Aborting thread."));
-  EXPECT_EQ(server.Transcript(), (std::vector<std::string>{"SYST"}));
-  EXPECT_TRUE(server.WaitForClose());
-  EXPECT_EQ(server.Received(), "SYST\r\nQUIT\r\n");  // QUIT said while the server stalled
-  EXPECT_EQ(ftp::Conn().ctrl_skt.load(), ftp::kNoSocket);
-  EXPECT_EQ(ftp::Conn().commandDepth.load(), 0);
-  EXPECT_EQ(core::IsBusy(), 0);
-  EXPECT_EQ(win.state.deferredAbort, 0);
-  EXPECT_FALSE(win.state.closing);
-  profiles::CurrentProfile() = profiles::SessionProfile();
+    profiles::CurrentProfile() = profiles::SessionProfile();
+  }
 }
 
 // Exit while a worker runs: "Aborting thread." once, the worker stopped through the flags (never
