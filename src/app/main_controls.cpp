@@ -1,6 +1,8 @@
 // The main window's control table.
 #include "app/main_controls.h"
 
+#include <cstddef>
+
 #include "resources/resource.h"
 
 namespace app {
@@ -79,6 +81,16 @@ unsigned MainControlStyle(int index, int sortlbx) {
   unsigned style = kTable[index].style;
   if (index == kCtlRemoteFiles && sortlbx) style |= kStyleSorted;
   return style;
+}
+
+int NextTabStop(const std::vector<bool>& usable, int current, bool backwards) {
+  const int n = static_cast<int>(usable.size());
+  if (current < 0 || current >= n) return -1;
+  for (int step = 1; step < n; ++step) {
+    int j = ((backwards ? current - step : current + step) % n + n) % n;
+    if (usable[static_cast<std::size_t>(j)]) return j;
+  }
+  return current;
 }
 
 }  // namespace app

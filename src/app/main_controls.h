@@ -1,6 +1,7 @@
 // The main window's 43 child controls as data: class, initial text, id, style, help topic and tab
 // stop of each, in the order the layout places them. The Win32 shell creates the windows from it.
 #pragma once
+#include <vector>
 
 namespace app {
 
@@ -79,5 +80,11 @@ int MainControlIndexOfId(int id);
 // The style of an entry as created now: the remote file list (10) is sorted when SORTLBX is
 // non-zero; every other entry has its table style.
 unsigned MainControlStyle(int index, int sortlbx);
+
+// Tab between controls: the position in the Tab list that gets the focus after `current` (the
+// previous one when `backwards`), wrapping at both ends and skipping positions whose `usable` is
+// false (hidden or disabled). `current` itself when no other position qualifies; -1 when `current`
+// is not in the list (such a control ignores Tab).
+int NextTabStop(const std::vector<bool>& usable, int current, bool backwards);
 
 }  // namespace app

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "app/main_fonts.h"
@@ -55,6 +57,30 @@ TEST(MainControls, RemoteFileListSortedOnlyWithSortlbx) {
   // Otherwise the same style as the local file list.
   EXPECT_EQ(app::MainControlStyle(app::kCtlRemoteFiles, 1), app::MainControlStyle(app::kCtlLocalFiles, 0));
   EXPECT_EQ(app::MainControlStyle(99, 1), 0u);
+}
+
+TEST(MainControls, TabOrder) {
+  // The Tab list of the table: the four lists first, Exit last.
+  std::vector<int> tabList;
+  for (int i = 0; i < app::kMainControlCount; ++i)
+    if (app::MainControlTable()[i].tabStop) tabList.push_back(i);
+  ASSERT_EQ(tabList.front(), app::kCtlLocalDirs);
+  ASSERT_EQ(tabList.back(), app::kCtlExit);
+  const int last = static_cast<int>(tabList.size()) - 1;
+  std::vector<bool> usable(tabList.size(), true);
+  EXPECT_EQ(app::NextTabStop(usable, last, false), 0);     // Exit wraps to the first list
+  EXPECT_EQ(app::NextTabStop(usable, 0, true), last);      // Shift+Tab from the first list to Exit
+  EXPECT_EQ(app::NextTabStop(usable, 3, false), 4);
+  // A disabled remote Delete button is skipped both ways.
+  const int before = static_cast<int>(std::find(tabList.begin(), tabList.end(), app::kCtlRemoteButtons + app::kPaneRename) - tabList.begin());
+  usable[static_cast<size_t>(before + 1)] = false;
+  EXPECT_EQ(tabList[static_cast<size_t>(before + 1)], app::kCtlRemoteButtons + app::kPaneDelete);
+  EXPECT_EQ(app::NextTabStop(usable, before, false), before + 2);
+  EXPECT_EQ(app::NextTabStop(usable, before + 2, true), before);
+  // Nothing else usable: the focus stays; a control outside the list ignores Tab.
+  std::vector<bool> none(tabList.size(), false);
+  EXPECT_EQ(app::NextTabStop(none, 5, false), 5);
+  EXPECT_EQ(app::NextTabStop(usable, -1, false), -1);
 }
 
 TEST(ListFonts, KindsAndCustomSpecRoundTrip) {
