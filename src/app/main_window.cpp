@@ -142,7 +142,10 @@ void ConnectCommand(MainWindowState& w, bool fromButton) {
   if (core::IsBusy()) return;
   ftp::ConnectionState& c = ftp::Conn();
   if (c.ctrl_skt.load() != ftp::kNoSocket) {
-    CloseCommand(w);
+    // "&Close" pressed while a command waits: closed as the popup's Close does then, rather than
+    // a QUIT that would wait behind the command it interrupts.
+    if (c.commandDepth != 0) AbortSequence(w, IDM_POPUP_CLOSE);
+    else CloseCommand(w);
     return;
   }
   listing::ClearListingCache();
