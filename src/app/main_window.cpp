@@ -22,6 +22,7 @@
 #include "resources/resource.h"
 #include "transfer/data_connection.h"
 #include "transfer/rules.h"
+#include "ui/front_end.h"
 
 namespace app {
 namespace {
@@ -79,7 +80,7 @@ void CloseConnections(bool quit, bool waitReply) {
 void FinishAbort(MainWindowState& w, int id, bool sendQuit) {
   CloseConnections(sendQuit, false);
   w.closing = false;
-  if (w.host) w.host->SetCaption(core::kProgramCaption);
+  ui::Front().SetMainCaption(core::kProgramCaption);
   SetConnectText(w, kConnectText);
   EnableRemoteDirButtons(w);
   EnableRemoteFileButtons(w);
@@ -128,13 +129,13 @@ void CloseCommand(MainWindowState& w) {
   w.closing = true;
   CloseConnections(true, true);
   w.closing = false;
-  if (w.host) w.host->SetCaption(core::kProgramCaption);
+  ui::Front().SetMainCaption(core::kProgramCaption);
   SetConnectText(w, kConnectText);
   ListRemote(w, 0);
   ClearCapabilities();
   EnableAllButtons(w);
   EnableAllButtons(w);
-  if (w.host) w.host->SetCaption(core::kProgramCaption);
+  ui::Front().SetMainCaption(core::kProgramCaption);
   listing::ClearListingCache();
 }
 
@@ -417,8 +418,6 @@ void AttachRemotePane(MainWindowState& w) {
   pane.dirList = w.remote.dirs;
   pane.fileList = w.remote.files;
   pane.dirField = w.remote.dirField;
-  ftp::AttachRemoteButtons(w.remote.buttons[kPaneMkDir], w.remote.buttons[kPaneRmDir], w.remote.buttons[kPaneRename],
-                           w.remote.buttons[kPaneDelete]);
 }
 
 void FinishCreation(MainWindowState& w) {

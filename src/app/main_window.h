@@ -24,13 +24,12 @@ constexpr const char* kTreeQuestion = "Do you want to transfer the selected dire
 constexpr int kNotifySelChange = 1;
 constexpr int kNotifyDoubleClick = 2;
 
-// What the logic asks of its window. The Win32 shell implements it over the main window; tests
+// What the logic asks of its window beyond the front end (the caption and the remote buttons'
+// capabilities go through ui::Front()). The Win32 shell implements it over the main window; tests
 // use a fake that records the calls.
 class MainWindowHost {
  public:
   virtual ~MainWindowHost() = default;
-  // The main window's title.
-  virtual void SetCaption(const std::string& text) = 0;
   // Posts a command (WM_COMMAND with this id) to the main window: it runs after the current one.
   virtual void PostCommand(int id) = 0;
   // Sends the close request (WM_CLOSE) to the main window; it arrives at OnCloseRequest.
@@ -106,8 +105,8 @@ struct MainWindowState {
   std::string localMask = kDefaultLocalMask;  // the local mask (the remote one is RemotePane's)
 };
 
-// Attaches the remote lists, field and buttons to the listing and host-type code (RemotePane,
-// AttachRemoteButtons). Call after the controls exist and after the remote file list is recreated.
+// Attaches the remote lists and directory field to the listing code (RemotePane). Call after the
+// controls exist; Connect calls it again after recreating the remote file list.
 void AttachRemotePane(MainWindowState& w);
 
 // The end of the window's creation, after the controls exist: the mask fields, the alternate

@@ -21,6 +21,7 @@
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
 #include "support/fake_main_window.h"
+#include "support/ports.h"
 #include "support/real_ftp_servers.h"
 #include "support/temp_dir.h"
 
@@ -34,6 +35,7 @@ class MainWindowConnect : public ::testing::TestWithParam<RealFtpServer::Kind> {
     std::string why;
     server = RealFtpServer::Start(GetParam(), &why);
     if (!server) GTEST_SKIP() << why;
+    testing_support::ResetTestFront();
     ftp::Conn().Reset();
     ftp::Host().Reset();
     core::ResetMessageLog();
@@ -116,7 +118,7 @@ TEST_P(MainWindowConnect, ButtonConnectListsAndCloseEmpties) {
   EXPECT_EQ(w.host.sessionDialogs, 1);
   EXPECT_EQ(w.host.remoteListRecreated, 1);
   ASSERT_EQ(ftp::Conn().connected.load(), 1);
-  EXPECT_EQ(w.host.caption.Text(), "MIRVAN32 127.0.0.1");
+  EXPECT_EQ(testing_support::TestFront().caption.Text(), "MIRVAN32 127.0.0.1");
   EXPECT_EQ(w.connect.Text(), "&Close");
   EXPECT_TRUE(w.state.hasConnected);
   EXPECT_EQ(Items(w.remoteDirs), (std::vector<std::string>{"..", "docs", "pub"}));
@@ -135,7 +137,7 @@ TEST_P(MainWindowConnect, ButtonConnectListsAndCloseEmpties) {
   EXPECT_EQ(ftp::Conn().connected.load(), 0);
   EXPECT_EQ(w.remoteDirs.Count(), 0);
   EXPECT_EQ(w.remoteFiles.Count(), 0);
-  EXPECT_EQ(w.host.caption.Text(), "MIRVAN32");
+  EXPECT_EQ(testing_support::TestFront().caption.Text(), "MIRVAN32");
   EXPECT_EQ(w.connect.Text(), "&Connect");
   EXPECT_FALSE(w.remoteButtons[app::kPaneChgDir].IsEnabled());
   EXPECT_FALSE(w.download.IsEnabled());

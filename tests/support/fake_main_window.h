@@ -1,12 +1,12 @@
 // A main window for tests: memory controls for every control the logic touches, a host that
-// records what the logic asked of its window, and pane commands that record their calls.
+// records what the logic asked of its window, and pane commands that record their calls. The
+// caption is the test front end's (TestFront().caption).
 #pragma once
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
-#include "ftp/login.h"
 #include "listing/dir_list.h"
 #include "ui/controls.h"
 
@@ -15,7 +15,6 @@ namespace testing_support {
 class FakeMainWindowHost : public app::MainWindowHost {
  public:
   explicit FakeMainWindowHost(app::MainWindowState& w, ui::MemoryListBox* remoteFiles) : w_(w), remoteFiles_(remoteFiles) {}
-  void SetCaption(const std::string& text) override { caption.SetText(text); }
   void PostCommand(int id) override { posted.push_back(id); }
   void SendCloseRequest() override {
     ++closeRequests;
@@ -44,7 +43,6 @@ class FakeMainWindowHost : public app::MainWindowHost {
     return yes;
   }
 
-  ui::MemoryLabel caption;  // also where login writes "MIRVAN32 <host>"
   std::vector<int> posted;
   std::vector<app::CursorKind> cursors;
   std::vector<std::string> shown, questions;
@@ -118,11 +116,8 @@ struct FakeMainWindow {
     upload.SetText("-->");
     download.SetText("<--");
     connect.SetText(app::kConnectText);
-    ftp::AttachMainCaption(&host.caption);
   }
   ~FakeMainWindow() {
-    ftp::AttachMainCaption(nullptr);
-    ftp::AttachRemoteButtons(nullptr, nullptr, nullptr, nullptr);
     listing::RemotePane().dirList = nullptr;
     listing::RemotePane().fileList = nullptr;
     listing::RemotePane().dirField = nullptr;

@@ -17,7 +17,6 @@
 #include "ftp/control.h"
 #include "ftp/host_types.h"
 #include "listing/dir_list.h"
-#include "platform/pump.h"
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
 #include "support/fake_main_window.h"
@@ -34,6 +33,7 @@ using Calls = std::vector<std::string>;
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testing_support::ResetTestFront();
     ftp::Conn().Reset();
     ftp::Host().Reset();
     core::Settings().Reset();
@@ -48,7 +48,7 @@ class MainWindowTest : public ::testing::Test {
     app::AttachRemotePane(win.state);  // as the window's creation does
   }
   void TearDown() override {
-    platform::SetPump(nullptr);
+    testing_support::TestFront().SetPump(nullptr);
     app::StopWorker(5000);
     ftp::Conn().Reset();
     ftp::Host().Reset();
@@ -415,21 +415,21 @@ TEST_F(MainWindowTest, CloseWhileClosingDoesNothingMore) {
   win.remoteFiles.AddString("old.txt");
   win.connect.SetText(app::kCloseText);
   int secondCloses = 0;
-  platform::SetPump([&] {
+  testing_support::TestFront().SetPump([&] {
     if (ftp::Conn().commandDepth != 0 && secondCloses == 0) {
       ++secondCloses;
       app::HandleCommand(win.state, IDM_POPUP_CLOSE);
     }
   });
   app::HandleCommand(win.state, IDM_POPUP_CLOSE);
-  platform::SetPump(nullptr);
+  testing_support::TestFront().SetPump(nullptr);
   EXPECT_EQ(secondCloses, 1);
   EXPECT_EQ(server.Transcript(), (std::vector<std::string>{"QUIT"}));
   EXPECT_EQ(ftp::Conn().ctrl_skt.load(), ftp::kNoSocket);
   EXPECT_EQ(ftp::Conn().connected.load(), 0);
   EXPECT_EQ(win.remoteDirs.Count(), 0);
   EXPECT_EQ(win.remoteFiles.Count(), 0);
-  EXPECT_EQ(win.host.caption.Text(), "MIRVAN32");
+  EXPECT_EQ(testing_support::TestFront().caption.Text(), "MIRVAN32");
   EXPECT_EQ(win.connect.Text(), "&Connect");
   EXPECT_EQ(ftp::Host().canDele, 0);
   EXPECT_FALSE(win.remoteButtons[app::kPaneDelete].IsEnabled());
@@ -457,7 +457,7 @@ TEST_F(MainWindowTest, AbortDuringAStalledCommandOfThisThread) {
     profiles::CurrentProfile().timeout = 600;  // only the abort can end the wait
     bool aborted = false;
     int closeRequestsDuringCommand = -1;
-    platform::SetPump([&] {
+    testing_support::TestFront().SetPump([&] {
       if (!aborted && ftp::Conn().commandDepth != 0 && server.Transcript().size() == 1) {
         aborted = true;
         if (how == kCloseRequest) EXPECT_FALSE(app::OnCloseRequest(w.state));  // the window stays for now
@@ -466,7 +466,7 @@ TEST_F(MainWindowTest, AbortDuringAStalledCommandOfThisThread) {
       }
     });
     app::HandleCommand(w.state, IDM_POPUP_SYST);
-    platform::SetPump(nullptr);
+    testing_support::TestFront().SetPump(nullptr);
     ASSERT_TRUE(aborted);
     EXPECT_EQ(closeRequestsDuringCommand, 0);  // nothing closes while the command unwinds
     const bool exits = how == kExitButton || how == kCloseRequest;
@@ -485,7 +485,7 @@ TEST_F(MainWindowTest, AbortDuringAStalledCommandOfThisThread) {
     EXPECT_EQ(w.connect.Text(), "&Connect");
     if (!exits) {
       EXPECT_EQ(w.remoteDirs.Count(), 0);
-      EXPECT_EQ(w.host.caption.Text(), "MIRVAN32");
+      EXPECT_EQ(testing_support::TestFront().caption.Text(), "MIRVAN32");
     }
     profiles::CurrentProfile() = profiles::SessionProfile();
   }
