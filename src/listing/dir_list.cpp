@@ -273,8 +273,8 @@ int SendQuoteCommand(platform::Socket s, const std::string& text) {
   return ftp::Conn().lastReplyCode / 100;
 }
 
-void DoDirList(int refresh) {
-  if (core::IsBusy()) return;
+int DoDirList(int refresh) {
+  if (core::IsBusy()) return 0;
   BusyScope busy;
   RemotePaneState& pane = RemotePane();
   ui::MemoryListBox spareDirs(true), spareFiles;
@@ -289,7 +289,7 @@ void DoDirList(int refresh) {
   if (!conn.connected || s == ftp::kNoSocket) {
     dirs.Clear();
     ShowRemoteDirName(pane.dirField, "");
-    return;
+    return 0;
   }
 
   pane.remoteDirName = kUndecipherable;
@@ -312,7 +312,7 @@ void DoDirList(int refresh) {
 
   if (result == 2) {
     ParseListing(file, CurrentListingContext(dirs, files, pane.remoteDirName));
-    return;
+    return 1;
   }
   if (hostType != ftp::kHostRsx) {
     dirs.Clear();
@@ -321,6 +321,7 @@ void DoDirList(int refresh) {
   files.Clear();
   core::LogMessage("DoDirList returned %u", static_cast<unsigned>(result));
   DropEntryOf(file);
+  return 0;
 }
 
 }  // namespace listing
