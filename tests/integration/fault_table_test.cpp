@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -293,6 +295,55 @@ TEST(FaultCommandLine, EndlessPreliminaryGreetingIsBounded) {
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_TRUE(Contains(r.err, "Connect failed to srv")) << r.err;
   EXPECT_FALSE(Contains(server.Received(), "USER")) << server.Received();
+}
+
+// Runs the console program with a terminal for stdin, stdout and stderr; what it wrote there.
+std::string RunOnTerminal(const std::string& dir, const std::vector<std::string>& args) {
+  int master = -1;
+  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    std::vector<char*> argv{const_cast<char*>(MIRVAN_CONSOLE)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  std::string out;
+  if (pid < 0) return out;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+  char buf[4096];
+  while (std::chrono::steady_clock::now() < deadline) {
+    pollfd p{master, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    ssize_t n = read(master, buf, sizeof buf);
+    if (n <= 0) break;  // EIO once the program has ended
+    out.append(buf, static_cast<size_t>(n));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  close(master);
+  return out;
+}
+
+// Reply text holding ESC, BEL and CR reaches a terminal escaped (it could retitle the window or
+// rewrite lines), in the log and in the closing message alike.
+TEST(FaultCommandLine, ServerTextReachesATerminalEscaped) {
+  ScriptedFtpServer server;
+  server.Greeting("220 hello\x1b]0;owned\x07 there\r\n");
+  LoginScript(server);
+  server.On("CWD", "550 not a directory\r\n");
+  server.On("TYPE", "200 ok\r\n");
+  server.On("PASV", ScriptedReply::Passive());
+  server.On("RETR", "550 no such file\rX\x1b[2J\r\n");
+  testing_support::TempDir client;
+  std::ofstream(client.File("MIRVAN.INI"))
+      << "[srv]\r\nHOST=127.0.0.1\r\nPORT=" << server.port() << "\r\nUID=joe\r\nPWD="
+      << profiles::ScramblePassword("joe", "secret") << "\r\nTIMEOUT=5\r\nPASVMODE=1\r\n";
+  std::string out = RunOnTerminal(client.path(), {"-p", "srv", "srv:x.bin"});
+  EXPECT_TRUE(Contains(out, "220 hello\\x1B]0;owned\\x07 there")) << out;
+  EXPECT_TRUE(Contains(out, "MIRVAN32: 550 no such file\\x0DX\\x1B[2J")) << out;
+  EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;  // (a BEL of its own is the error sound's beep)
 }
 
 }  // namespace
