@@ -43,7 +43,7 @@ std::string MakeTempFileBeside(const std::string& path) {
 
 bool ReplaceFileWith(const std::string& from, const std::string& to) {
   if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACE_FILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+      ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
     return true;
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
