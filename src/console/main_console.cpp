@@ -30,16 +30,16 @@
 namespace {
 
 // Text from the server shown on a terminal: control characters (ESC, CR, BS...) could move the
-// cursor, rewrite earlier lines or change the terminal's settings, so each is shown as \xHH
-// (a backslash too, so the escapes stay unambiguous). Tabs stay; in a file or a pipe nothing
-// changes. `keepNewlines` keeps line breaks of a text made of several lines.
+// cursor, rewrite earlier lines or change the terminal's settings, so each is shown as \xHH.
+// Tabs stay; in a file or a pipe nothing changes. `keepNewlines` keeps the line breaks of a text
+// made of several lines.
 std::string ForTerminal(const std::string& text, int fd, bool keepNewlines = false) {
   if (!isatty(fd)) return text;
   std::string out;
   out.reserve(text.size());
   for (char ch : text) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if ((c < 0x20 && c != '\t' && !(keepNewlines && c == '\n')) || c == 0x7F || c == '\\') {
+    if ((c < 0x20 && c != '\t' && !(keepNewlines && c == '\n')) || c == 0x7F) {
       char esc[8];
       std::snprintf(esc, sizeof esc, "\\x%02X", c);
       out += esc;
