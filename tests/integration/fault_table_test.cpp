@@ -182,6 +182,24 @@ const std::vector<FaultCase>& Cases() {
        },
        {"srv:/pub"}, 1, nullptr, false, kOld, {"Timer cancelled blocking call", "No listing of /pub"},
        {"SYST", "LIST", "QUIT"}, ""},
+      {"StallAtSystEndsTheSession",
+       [](ScriptedFtpServer& s) {
+         DirectoryCase(s);
+         s.On("PWD", "257 \"/pub\"\r\n");
+         s.On("SYST", ScriptedReply::Stall());
+       },
+       {"srv:/pub"}, 1, nullptr, false, kOld, {"Timer cancelled blocking call", "No listing of /pub"},
+       {"HELP", "PASV", "LIST", "QUIT"}, ""},
+      {"ResetAtPasvIsAFailedListing",
+       [](ScriptedFtpServer& s) {
+         DirectoryCase(s);
+         s.On("PWD", "257 \"/pub\"\r\n");
+         s.On("SYST", "215 UNIX Type: L8\r\n");
+         s.On("HELP", "214 ok\r\n");
+         s.On("PASV", ScriptedReply::Drop(""));
+       },
+       {"srv:/pub"}, 1, nullptr, false, kOld, {"Connection to the server lost", "No listing of /pub"},
+       {"PORT", "LIST", "QUIT"}, ""},
       {"StallAtListEndsTheSession",
        [](ScriptedFtpServer& s) {
          DirectoryCase(s);
