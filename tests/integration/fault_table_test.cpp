@@ -4,15 +4,17 @@
 // by itself (TIMEOUT is 5 s; a run is killed after 40 s).
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <dirent.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "integration/console_run.h"
@@ -283,12 +285,16 @@ TEST(FaultCommandLine, ConnectToASilentHostIsBounded) {
   ASSERT_EQ(platform::BindSocket(full, at), 0);
   ASSERT_EQ(platform::ListenSocket(full, 0), 0);
   ASSERT_TRUE(platform::LocalAddress(full, at));
-  // Fill the queue: these connections are never accepted.
-  std::vector<platform::Socket> fillers;
+  // Fill the queue with connections that are never accepted (started without waiting for them).
+  std::vector<int> fillers;
   for (int i = 0; i < 3; ++i) {
-    platform::Socket f = platform::NewSocket(true, 0);
+    int f = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(at.port);
+    sa.sin_addr.s_addr = htonl(at.address);
+    connect(f, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
     fillers.push_back(f);
-    std::thread([f, at] { platform::Connect(f, at); }).detach();
   }
   testing_support::TempDir client;
   std::ofstream(client.File("MIRVAN.INI")) << "[srv]\r\nHOST=127.0.0.1\r\nPORT=" << at.port << "\r\nTIMEOUT=5\r\n";
@@ -296,7 +302,7 @@ TEST(FaultCommandLine, ConnectToASilentHostIsBounded) {
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_TRUE(Contains(r.err, "can't connect to 127.0.0.1 - Blocking call cancelled")) << r.err;
   platform::CloseSocketHandle(full);
-  for (auto f : fillers) platform::CloseSocketHandle(f);
+  for (int f : fillers) close(f);
 }
 
 // A greeting of preliminary replies that never ends.
