@@ -10,6 +10,7 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "profiles/profile_settings.h"
+#include "app/about_win32.h"
 #include "app/windows_win32.h"
 #include "core/shell_win32.h"
 #include "app/startup.h"
@@ -159,13 +160,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   app.appInstance = instance;
   InstallWin32Ports();
   platform::SetPump(ModelessAwarePump);
-  // 2. The splash window is shown here once it exists.
+  // 2. The splash window, on top until the main window is ready (at least one second).
+  ShowSplash(instance);
   // 3. Threads: every platform this build runs on has them.
   app.threadsAvailable = 1;
   // 4. BusyLock is a process-wide mutex, ready before anything runs.
   // 5. The socket library, version 1.1.
   WSADATA wsa;
   if (int err = WSAStartup(MAKEWORD(1, 1), &wsa)) {
+    DestroySplash();
     char text[64];
     wsprintfA(text, "Winsock error %d", err);
     MessageBoxA(nullptr, text, "WSAStartup", MB_OK | MB_ICONEXCLAMATION);
@@ -177,6 +180,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   app.buttonFaceColour = GetSysColor(COLOR_BTNFACE);
   // 8. Window classes.
   if (!previous && RegisterWindowClasses(instance, WndProc, app.buttonFaceColour) == -1) {
+    DestroySplash();
     MessageBoxA(nullptr, "Error registering class.\nExit and restart Windows.", nullptr, MB_OK | MB_ICONEXCLAMATION);
     WSACleanup();
     return -1;
@@ -204,6 +208,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
                                 WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
                             loc.left, loc.top, loc.width, loc.height, nullptr, nullptr, instance, nullptr);
   if (!main) {
+    DestroySplash();
     MessageBoxA(nullptr, "Window creation failed.\nExit and restart Windows.", nullptr, MB_OK | MB_ICONEXCLAMATION);
     WSACleanup();
     return 2;
@@ -244,7 +249,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   });
   // 18. Accelerators.
   accelerators = LoadAcceleratorsA(instance, "ACCEL");
-  // 19. The splash window goes here.
+  // 19. The main window is ready: the splash window goes.
+  DestroySplash();
   // 20. The message loop.
   MSG msg;
   int code = 0;

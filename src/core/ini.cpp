@@ -4,9 +4,9 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
-#include <sstream>
+
+#include "platform/fs.h"
 
 namespace core::ini {
 namespace {
@@ -64,11 +64,8 @@ Line Classify(const std::string& raw) {
 }
 
 bool LoadLines(const std::string& file, std::vector<Line>& lines) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  std::string text = ss.str();
+  std::string text;
+  if (!platform::ReadWholeFile(file, text)) return false;
   if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
   size_t pos = 0;
   while (pos < text.size()) {
