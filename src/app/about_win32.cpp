@@ -13,7 +13,6 @@ namespace {
 
 constexpr const char* kSplashClass = "MIRVANSPLASH";
 constexpr const char* kFrameProcProp = "MirvanFrameProc";
-constexpr int kHelpAbout = 380;
 
 // The one bitmap shown (the splash window and the about box are never open together).
 struct BitmapState {
@@ -331,13 +330,13 @@ INT_PTR CALLBACK MV_AboutMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       RealizeInto(dialog);
       return TRUE;
     case WM_HELP:  // F1 reaching the dialog itself
-      core::ShowHelp(kHelpAbout);
+      core::ShowHelp(HLP_ABOUT);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK: EndDialog(dialog, 1); return TRUE;
         case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        case IDM_HELP: core::ShowHelp(kHelpAbout); return TRUE;
+        case IDM_HELP: core::ShowHelp(HLP_ABOUT); return TRUE;
       }
       break;
     case WM_DESTROY:
