@@ -143,6 +143,15 @@ void PaintSplash(HWND hwnd) {
     HFONT font = MakeFont(line.height, line.weight, line.face);
     HGDIOBJ was = SelectObject(dc, font);
     if (!previous) previous = was;
+    // A line wider than the window is drawn in a font just small enough to fit.
+    SIZE size{};
+    int length = lstrlenA(line.text), room = rc.right - Scaled(8);
+    if (GetTextExtentPoint32A(dc, line.text, length, &size) && size.cx > room && room > 0) {
+      SelectObject(dc, previous);
+      DeleteObject(font);
+      font = MakeFont(MulDiv(line.height, room, size.cx), line.weight, line.face);
+      SelectObject(dc, font);
+    }
     y = DrawCenteredLine(dc, centre, y, line.text);
     SelectObject(dc, previous);
     DeleteObject(font);
