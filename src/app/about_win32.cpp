@@ -266,7 +266,9 @@ HWND ShowSplash(HINSTANCE instance) {
   int width = Scaled(350), height = Scaled(280);
   int x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
   int y = GetSystemMetrics(SM_CYSCREEN) / 2 - Scaled(100);
-  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, x, y, width,
+  // A tool window that does not take the activation: no taskbar button, and the main window
+  // is the one that becomes active when it appears.
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, x, y, width,
                               height, nullptr, nullptr, instance, nullptr);
   if (!hwnd) {
     char text[48];
@@ -276,7 +278,7 @@ HWND ShowSplash(HINSTANCE instance) {
   }
   splashWindow = hwnd;
   core::App().splashWindow = hwnd;
-  ShowWindow(hwnd, SW_SHOWNORMAL);
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   UpdateWindow(hwnd);
   // At least one second on screen. Waiting messages are dispatched as they come; in between the
   // thread sleeps until the next message or the deadline instead of asking the clock in a loop.
