@@ -6,10 +6,10 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
+
+#include "platform/fs.h"
 
 #include "platform/file_replace.h"
 
@@ -78,15 +78,20 @@ Loaded LoadLines(const std::string& file, const platform::FileStamp& stamp, std:
   lines.clear();
   if (!stamp.exists) return Loaded::kAbsent;
   if (!stamp.regular || stamp.size > kMaxFileBytes) return Loaded::kRefused;
-  std::ifstream in(file, std::ios::binary);
+  std::FILE* in = std::fopen(file.c_str(), "rb");
   if (!in) return Loaded::kRefused;
   std::string text;
   text.reserve(static_cast<size_t>(stamp.size));
   char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    text.append(chunk, static_cast<size_t>(in.gcount()));
-    if (text.size() > static_cast<size_t>(kMaxFileBytes)) return Loaded::kRefused;  // grew while read
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+    text.append(chunk, got);
+    if (text.size() > static_cast<size_t>(kMaxFileBytes)) {  // grew while read
+      std::fclose(in);
+      return Loaded::kRefused;
+    }
   }
+  std::fclose(in);
   if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
   size_t pos = 0;
   while (pos < text.size()) {

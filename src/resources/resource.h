@@ -98,3 +98,17 @@
 #define HLP_REMOVE_DIRECTORY 650
 #define HLP_SITE 700
 #define HLP_QUOTE 710
+
+// ---- The splash window and the about box (DLG_ABOUT; bitmaps BMP_CORV and MV_BMP) ----
+#define IDC_SPLASH_FRAME 100
+#define IDC_ABOUT_BITMAP 951
+#define IDC_ABOUT_TITLE 3010
+#define IDC_ABOUT_VERSION 921
+#define IDC_ABOUT_NOTICE 920
+#define IDC_ABOUT_PLATFORM 919
+#define IDC_ABOUT_MEMORY 914
+#define IDC_ABOUT_MATH 916
+#define IDC_ABOUT_DISK 918
+#define HLP_ABOUT 380
+#define MIRVAN_VERSION_NUMBERS 3, 0, 0, 0
+#define MIRVAN_VERSION_TEXT "3.00"
