@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/help.h"
 #include "core/ini.h"
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -546,6 +547,17 @@ TEST_F(SessionDialogTest, AdvancedWithoutAFirewallSectionKeepsTheLoginHeld) {
   EXPECT_EQ(a.fwPassword.Text(), "p");
   EXPECT_EQ(a.fwPort.Text(), "");
   EXPECT_TRUE(a.type[1].IsChecked()) << "FIRETYPE defaults to 1";
+}
+
+// The help file has a topic of its own for every context these dialogs open.
+TEST(SessionDialogHelp, EveryContextHasATopic) {
+  core::HelpBook book;
+  ASSERT_TRUE(core::LoadHelpFile(MIRVAN_TEST_DATA "/../../src/resources/MIRVAN.hlp", book));
+  for (int context : {app::kSessionHelp, app::kAdvancedHelp, 270}) {
+    auto it = book.topics.find(context);
+    ASSERT_NE(it, book.topics.end()) << context;
+    EXPECT_GT(it->second.text.size(), 100u) << context;  // a real topic, not a title
+  }
 }
 
 }  // namespace
