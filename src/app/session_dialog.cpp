@@ -255,14 +255,17 @@ bool SessionDialog::SaveWorking() {
 
 bool SessionDialog::Ok() {
   TakeFields();
-  if (core::Settings().autosave != 1) return true;
-  std::string problem = ProfileSaveProblem(profiles::WorkingProfile());
+  const SessionProfile& w = profiles::WorkingProfile();
+  bool autoSave = core::Settings().autosave == 1;
+  std::string problem = autoSave ? ProfileSaveProblem(w) : std::string();
+  if (problem.empty() && w.host.empty())
+    problem = "Enter the name or address of the server to connect to in \"Host Name\".";
   if (!problem.empty()) {
     Warn(problem, kSessionCaption);
     window_.FocusProfileName();
     return false;
   }
-  SaveWorking();  // a file that cannot be written is reported; the connection goes ahead
+  if (autoSave) SaveWorking();  // a file that cannot be written is reported; the connection goes ahead
   return true;
 }
 

@@ -73,7 +73,8 @@ class SessionDialog {
   // Fills the lists, loads a copy of CurrentProfile and shows it.
   void Open();
   // Ok: takes the fields and saves them when AUTOSAVE is on. True when the dialog closes
-  // with 1; false when the save was refused (a message says why).
+  // with 1; false (a message says why) when there is no host to connect to or the save was
+  // refused.
   bool Ok();
   // Save: takes the fields and saves the profile, adding its name to the list. False (with a
   // message) when refused or not written.

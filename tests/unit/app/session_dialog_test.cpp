@@ -213,10 +213,14 @@ TEST_F(SessionDialogTest, SaveAndOkRefuseNamesTheFileCannotHold) {
     EXPECT_EQ(boxes.shown[0].caption, "Session Profile");
     EXPECT_EQ(File(), before);
     EXPECT_EQ(f.name.Count(), 3);
-    // Without AUTOSAVE, Ok writes nothing and closes.
+    // Without AUTOSAVE, Ok writes nothing, and closes when there is a host to connect to.
     f.autoSave.SetChecked(false);
-    EXPECT_TRUE(f.dialog.Ok());
+    EXPECT_EQ(f.dialog.Ok(), !WorkingProfile().host.empty());
     EXPECT_EQ(File(), before);
+    if (WorkingProfile().host.empty()) {
+      ASSERT_EQ(boxes.shown.size(), 3u);
+      EXPECT_NE(boxes.shown[2].text.find("Host Name"), std::string::npos) << boxes.shown[2].text;
+    }
   }
 }
 
@@ -313,6 +317,23 @@ TEST_F(SessionDialogTest, AnonymousLoginAsksForTheAddressOnlyWhenNoneIsKnown) {
   f.dialog.AnonymousClicked();
   EXPECT_EQ(prompts.asked.size(), 3u);
   EXPECT_EQ(f.password.Text(), "");
+}
+
+TEST_F(SessionDialogTest, ASettingsFileThatCannotBeWrittenIsReported) {
+  // A directory where the settings file should be: it reads as empty and takes no writes.
+  core::Files().settingsFile = dir.path();
+  SessionForm f;
+  f.dialog.Open();
+  EXPECT_EQ(f.name.Count(), 0);
+  f.name.SetText("p");
+  f.host.SetText("p.example.org");
+  EXPECT_FALSE(f.dialog.Save());
+  EXPECT_EQ(f.name.Count(), 0) << "not listed when not saved";
+  f.autoSave.SetChecked(true);
+  EXPECT_TRUE(f.dialog.Ok()) << "the connection still goes ahead";
+  EXPECT_EQ(WorkingProfile().host, "p.example.org");
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  for (const auto& shown : boxes.shown) EXPECT_NE(shown.text.find("could not be written"), std::string::npos);
 }
 
 TEST_F(SessionDialogTest, HelpOpensTheSessionTopic) {
