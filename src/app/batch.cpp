@@ -422,8 +422,10 @@ int RunTree(Direction d) {
       names.push_back(name);
     }
   }
-  if (names.empty()) return WalkInside(d, 0, stopped);
-  return WalkEntries(d, names, 0, stopped);
+  int flags = names.empty() ? WalkInside(d, 0, stopped) : WalkEntries(d, names, 0, stopped);
+  // The walk's own lines are debug lines; the user still learns that the tree is incomplete.
+  if (stopped || WalkStopped()) LogMessage("directory transfer stopped before its end");
+  return flags;
 }
 
 }  // namespace
