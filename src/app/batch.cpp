@@ -402,6 +402,11 @@ int WalkInside(Direction d, int depth, bool& stopped) {
       stopped = true;
       break;
     }
+    // A name that cannot be made here is left out; the rest of the level goes on.
+    if (dir[0] == '[' || !SafeTreeName(dir)) {
+      LogMessage("refused directory name %s: not entered", dir.c_str());
+      continue;
+    }
     if (WalkEntries(d, {dir}, depth, stopped) != 15) break;
   }
   return 0;

@@ -183,6 +183,21 @@ TEST_P(TreeTransfer, ALinkLoopEndsAtTheDepthBound) {
   EXPECT_EQ(listing::RemotePane().remoteDirName, Home());
 }
 
+TEST_P(TreeTransfer, NamesWindowsReadsAsDevicesAreNeverMadeLocallyAndTheRestGoesOn) {
+  for (const char* d : {"tree", "tree/CON", "tree/lpt1.x", "tree/ok"}) ASSERT_TRUE(platform::MakeDirectory(Remote(d)));
+  WriteFile(Remote("tree/ok/f"), "f");
+  Connect();
+  listing::DoDirList(1);
+  SelectOnly(remoteDirs, "tree");
+  app::DownloadTree();
+  EXPECT_TRUE(Mentions("refused directory name CON: not entered"));
+  EXPECT_FALSE(platform::PathExists(platform::JoinPath(start, "tree/CON")));
+  EXPECT_FALSE(platform::PathExists(platform::JoinPath(start, "tree/lpt1.x")));
+  EXPECT_EQ(ReadFile(platform::JoinPath(start, "tree/ok/f")), "f");  // the rest of the level goes on
+  EXPECT_EQ(platform::CurrentDirectory(), start);
+  EXPECT_EQ(listing::RemotePane().remoteDirName, Home());
+}
+
 MIRVAN_ALL_REAL_SESSIONS(TreeTransfer);
 
 }  // namespace

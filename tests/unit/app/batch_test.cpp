@@ -160,3 +160,37 @@ TEST(ItemName, CutsTheColumnsAndTrailingBlanksAndReadsTheSize) {
 }
 
 }  // namespace
+
+namespace {
+
+class Drop : public RealBatchTest {};
+
+TEST_F(Drop, FilesAreSentLowerCasedAndDirectoriesRefused) {
+  core::Settings().doupdate = 0;
+  local.Write("A.TXT", "a");
+  local.Write("Second.Bin", "b");
+  ASSERT_TRUE(platform::MakeDirectory(local.File("folder")));
+  // A dropped directory is refused with a line; the files are numbered among themselves.
+  EXPECT_EQ(app::DropFiles({local.File("A.TXT"), local.File("folder"), local.File("Second.Bin")}), 2);
+  EXPECT_TRUE(Logged(local.File("folder") + " is a directory: not sent"));
+  EXPECT_TRUE(Logged("sending " + local.File("A.TXT") + " as a.txt (1 of 2)"));
+  EXPECT_EQ(ReadFile(Remote("a.txt")), "a");
+  EXPECT_EQ(ReadFile(Remote("second.bin")), "b");
+  EXPECT_FALSE(platform::PathExists(Remote("folder")));
+
+  // A failing file ends the drop.
+  EXPECT_EQ(app::DropFiles({local.File("missing"), local.File("A.TXT")}), 0);
+  EXPECT_EQ(CountLines("as a.txt"), 1);
+
+  // Refused while busy or not connected: nothing sent.
+  core::SetBusy(1);
+  EXPECT_EQ(app::DropFiles({local.File("A.TXT")}), 0);
+  EXPECT_TRUE(Logged("Busy!! File(s) ignored."));
+  core::SetBusy(0);
+  ftp::Conn().connected = 0;
+  EXPECT_EQ(app::DropFiles({local.File("A.TXT")}), 0);
+  EXPECT_TRUE(Logged("NOT CONNECTED!! File(s) ignored."));
+  EXPECT_EQ(CountLines("as a.txt"), 1);
+}
+
+}  // namespace
