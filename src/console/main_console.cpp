@@ -21,10 +21,12 @@
 #include "platform/fs.h"
 #include "platform/net.h"
 #include "app/command_line.h"
+#include "app/lifecycle.h"
 #include "transfer/data_connection.h"
 #include "transfer/progress.h"
 #include "transfer/rules.h"
 #include "ui/controls.h"
+#include "ui/front_end.h"
 
 namespace {
 
@@ -65,48 +67,10 @@ class ConsoleErr {
 };
 ConsoleErr err;
 
-// The console's log window: every line of the message log goes to stderr as it is appended.
-class ConsoleLogText : public ui::Edit {
- public:
-  void SetEnabled(bool) override {}
-  bool IsEnabled() const override { return true; }
-  void SetText(const std::string&) override {}
-  std::string Text() const override { return std::string(); }
-  void AppendText(const std::string& text) override {
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find("\r\n", start);
-      if (end == std::string::npos) end = text.size();
-      err.Line(text.substr(start, end - start));
-      start = end + 2;
-    }
-  }
-  void SelectAll() override {}
-};
-
-class ConsoleProgress : public transfer::ProgressPort {
- public:
-  // The status text is already in the log; the console shows only the running figures.
-  void Open(bool, const std::string&) override { open_ = true; }
-  void SetProgress(const std::string& text) override {
-    err.Progress(text);
-  }
-  void Close() override {
-    err.EndProgress();
-    open_ = false;
-  }
-  bool IsOpen() const override { return open_; }
-
- private:
-  bool open_ = false;
-};
-
 // Prompts on the terminal, with the echo off for passwords. Without a terminal (or at the end
 // of input) the prompt is cancelled.
-class ConsolePrompts : public core::PromptPort {
- public:
-  int Run(core::PromptKind kind, const std::string& promptText, std::string& input,
-          const std::vector<std::string>&) override {
+int AskOnTerminal(core::PromptKind kind, const std::string& promptText, std::string& input) {
+  {
     if (!isatty(STDIN_FILENO)) return 0;
     bool hidden = kind == core::PromptKind::kPassword;
     err.Line("");
@@ -139,6 +103,29 @@ class ConsolePrompts : public core::PromptPort {
     if (!line.empty() || hidden) input = line;
     return 1;
   }
+}
+
+// The console's front end: every line of the message log goes to stderr as it is appended,
+// prompts are asked on the terminal, a transfer's running figures update one line; message
+// boxes are printed (the memory front end's way).
+class ConsoleFrontEnd : public ui::MemoryFrontEnd {
+ public:
+  void AppendLogLine(const std::string& line) override { err.Line(line); }
+  int Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
+             const std::vector<std::string>&) override {
+    return AskOnTerminal(kind, promptText, input);
+  }
+  // The status text is already in the log; the console shows only the running figures.
+  void ProgressOpen(bool, const std::string&) override { progressShown_ = true; }
+  void ProgressText(const std::string& text) override { err.Progress(text); }
+  void ProgressClose() override {
+    err.EndProgress();
+    progressShown_ = false;
+  }
+  bool ProgressIsOpen() const override { return progressShown_; }
+
+ private:
+  bool progressShown_ = false;
 };
 
 // The remote lists of a listed directory on stdout: "D <item>" for each directory-list item,
@@ -149,19 +136,6 @@ void PrintRemoteLists(const ui::ListBox& dirs, const ui::ListBox& files) {
   std::fflush(stdout);
 }
 
-// Sends QUIT on a control connection still open, closes every socket of the session and
-// deletes the listing files.
-void EndSession() {
-  ftp::ConnectionState& c = ftp::Conn();
-  c.dataSocket = transfer::CloseDataConnection(c.dataSocket.load());
-  if (c.listenSocket.load() != ftp::kNoSocket) c.listenSocket = ftp::CancelAndCloseSocket(c.listenSocket.load());
-  if (c.ctrl_skt.load() != ftp::kNoSocket) {
-    ftp::SendFtpCommand(c.ctrl_skt.load(), "QUIT");
-    c.ctrl_skt = ftp::CloseSocket(c.ctrl_skt.load());
-    c.connected = 0;
-  }
-  listing::ClearListingCache();
-}
 
 }  // namespace
 
@@ -181,17 +155,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   ftp::InstallBlockingHook();
-  ConsolePrompts prompts;
-  ConsoleProgress progress;
-  ConsoleLogText logText;
-  core::SetPromptPort(&prompts);
-  transfer::SetProgressPort(&progress);
-  core::AttachLogText(&logText);
+  ConsoleFrontEnd frontEnd;
+  ui::InstallFrontEnd(&frontEnd);
 
   core::AppState& app = core::App();
-  std::optional<size_t> rest = profiles::ReadProgramSettings(line);
-  app.commandLineBuffer = rest ? line.substr(*rest) : std::string();
-  app.startDirectory = platform::CurrentDirectory();
+  app::ReadStartupState(line);
   transfer::LoadSounds();
 
   // The remote pane the directory case fills: directories sorted, files as SORTLBX says.
@@ -204,10 +172,8 @@ int main(int argc, char** argv) {
 
   int result = app::RunCommandLine(app.commandLineBuffer);
   if (result == 2) PrintRemoteLists(remoteDirs, remoteFiles);
-  EndSession();
+  app::EndSession();
   pane.Reset();
-  core::AttachLogText(nullptr);
-  transfer::SetProgressPort(nullptr);
-  core::SetPromptPort(nullptr);
+  ui::InstallFrontEnd(nullptr);
   return result == 1 || result == 2 ? 0 : 1;
 }

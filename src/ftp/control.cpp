@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/pump.h"
 #include "profiles/session_profile.h"
+#include "ui/front_end.h"
 
 namespace ftp {
 namespace {
@@ -328,7 +329,7 @@ void NetTimerPoll() {
 }
 
 void BlockingHook() {
-  platform::PumpWaitingMessages();
+  ui::Front().PumpWaitingMessages();
   NetTimerPoll();
   if (Conn().abortFlag) platform::CancelBlockingCall();
 }

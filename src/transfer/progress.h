@@ -14,6 +14,7 @@ struct Rate {
 // second, 0 in bits (a byte counting as 10 bits).
 Rate ComputeRate(int64_t bytes, uint64_t elapsedMs, int tranrate);
 
+// The progress of a transfer as the engine drives it; it reaches the front end's progress.
 class ProgressPort {
  public:
   virtual ~ProgressPort() = default;
@@ -24,7 +25,7 @@ class ProgressPort {
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 };
-void SetProgressPort(ProgressPort* port);
+// The front end's progress (never null).
 ProgressPort* CurrentProgressPort();
 
 // Updates the progress text (at most every 500 ms); all zero clears it.
