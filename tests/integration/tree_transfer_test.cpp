@@ -12,6 +12,7 @@
 #include "integration/real_session_fixture.h"
 #include "listing/dir_list.h"
 #include "local/local_list.h"
+#include "support/ports.h"
 
 namespace {
 
@@ -38,10 +39,10 @@ class TreeTransfer : public RealSessionTest {
     app::AttachPanes(l, r);
     cd = std::make_unique<testing_support::ScopedCurrentDir>(local.path());
     start = platform::CurrentDirectory();
-    core::AttachLogText(&logText);
+    testing_support::ResetTestFront().logWindowOpen = true;  // every line reaches the log window
   }
   void TearDown() override {
-    core::AttachLogText(nullptr);
+    testing_support::ResetTestFront();
     cd.reset();
     app::DetachPanes();
     listing::ClearListingCache();
@@ -72,7 +73,7 @@ class TreeTransfer : public RealSessionTest {
   // The walk's own lines and the transfer lines, in order.
   std::vector<std::string> WalkLines() const {
     std::vector<std::string> out;
-    std::string all = logText.Text();
+    std::string all = LogText();
     for (size_t at = 0, end; (end = all.find("\r\n", at)) != std::string::npos; at = end + 2) {
       std::string l = all.substr(at, end - at);
       if (l.compare(0, 3, "[S]") == 0 || l.compare(0, 3, "[E]") == 0 || l.compare(0, 8, "sending ") == 0 ||
@@ -82,7 +83,12 @@ class TreeTransfer : public RealSessionTest {
     return out;
   }
   // Every line since the walk began (the log's ring keeps only the newest).
-  bool Mentions(const std::string& text) const { return logText.Text().find(text) != std::string::npos; }
+  static std::string LogText() {
+    ui::MemoryFrontEnd& f = testing_support::TestFront();
+    std::lock_guard<std::mutex> guard(f.lock);
+    return f.logText.Text();
+  }
+  bool Mentions(const std::string& text) const { return LogText().find(text) != std::string::npos; }
   // The lines of a successful walk over the tree (`verb`: "receiving" or "sending").
   std::vector<std::string> ExpectedLines(const std::string& verb, const std::string& remoteStart,
                                          const std::string& localStart) const {
@@ -106,7 +112,6 @@ class TreeTransfer : public RealSessionTest {
 
   std::unique_ptr<testing_support::ScopedCurrentDir> cd;
   std::string start;
-  ui::MemoryEdit logText;
   ui::MemoryComboBox localField, remoteField;
   ui::MemoryListBox localDirs{true}, localFiles{true}, remoteDirs{true}, remoteFiles{false};
 };

@@ -23,6 +23,7 @@
 #include "local/local_list.h"
 #include "platform/fs.h"
 #include "profiles/session_profile.h"
+#include "support/ports.h"
 #include "support/real_ftp_servers.h"
 #include "support/temp_dir.h"
 
@@ -61,6 +62,7 @@ class RealBatchTest : public ::testing::Test {
     ftp::Conn().Reset();
     ftp::Host().Reset();
     core::ResetMessageLog();
+    testing_support::ResetTestFront().logWindowOpen = true;  // every line, not only the ring's newest
     core::Prompts().Reset();
     core::Settings().Reset();
     core::Settings().verbose = 1;
@@ -98,6 +100,7 @@ class RealBatchTest : public ::testing::Test {
   }
   void TearDown() override {
     app::SetBatchView(nullptr);
+    testing_support::ResetTestFront();
     if (ctrl != platform::kNoSocket) {
       ftp::SendFtpCommand(ctrl, "QUIT");
       ftp::CloseSocket(ctrl);
@@ -111,9 +114,19 @@ class RealBatchTest : public ::testing::Test {
     profiles::CurrentProfile() = profiles::SessionProfile();
   }
   std::string Remote(const std::string& name) const { return platform::JoinPath(server->userRoot(), name); }
+  // Every line logged since the test began.
+  static std::vector<std::string> LogLines() {
+    ui::MemoryFrontEnd& f = testing_support::TestFront();
+    std::lock_guard<std::mutex> guard(f.lock);
+    std::vector<std::string> lines;
+    std::string all = f.logText.Text();
+    for (size_t at = 0, end; (end = all.find("\r\n", at)) != std::string::npos; at = end + 2)
+      lines.push_back(all.substr(at, end - at));
+    return lines;
+  }
   static int CountLines(const std::string& text) {
     int n = 0;
-    for (const auto& l : core::StoredLines()) n += l.find(text) != std::string::npos;
+    for (const auto& l : LogLines()) n += l.find(text) != std::string::npos;
     return n;
   }
   static bool Logged(const std::string& text) { return CountLines(text) > 0; }

@@ -9,17 +9,17 @@
 
 #include "app/batch.h"
 #include "app/worker.h"
-#include "transfer/progress.h"
+#include "support/ports.h"
 #include "unit/app/batch_fixture.h"
 
 namespace {
 
 // Holds the worker inside the second file's data loop until the UI thread has cancelled, so
 // that Cancel always meets a moving file.
-class HoldingProgress : public transfer::ProgressPort {
+class HoldingProgress : public testing_support::ProgressRecorder {
  public:
   explicit HoldingProgress(RecordingBatchView& view) : view_(view) {}
-  void Open(bool, const std::string&) override { open_ = true; }
+  void Open(bool, const std::string&) override {}
   void SetProgress(const std::string& text) override {
     if (text.empty() || view_.Added().empty() || moving) return;
     moving = true;
@@ -27,19 +27,17 @@ class HoldingProgress : public transfer::ProgressPort {
     while (!ftp::Conn().abortFlag.load() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  void Close() override { open_ = false; }
-  bool IsOpen() const override { return open_; }
+  void Close() override {}
   std::atomic<bool> moving{false};
 
  private:
   RecordingBatchView& view_;
-  std::atomic<bool> open_{false};
 };
 
 class BatchWorkerThread : public RealBatchTest {
  protected:
   void TearDown() override {
-    transfer::SetProgressPort(nullptr);
+    testing_support::TestFront().progress = nullptr;
     app::StopWorker(5000);
     RealBatchTest::TearDown();
   }
@@ -57,7 +55,9 @@ TEST_F(BatchWorkerThread, UiThreadLogsReadsBusyAndCancelsAMovingFile) {
     std::fclose(f);
   }
   HoldingProgress port(view);
-  transfer::SetProgressPort(&port);
+  testing_support::TestFrontEnd& front = testing_support::ResetTestFront();
+  front.progress = &port;
+  front.logWindowOpen = true;  // the whole log: the ring keeps only the newest lines
   Fill(remoteFiles, {"first", "big.bin", "third"}, false);
   for (int i = 0; i < 3; ++i) remoteFiles.SetSelected(i, true);
   ASSERT_TRUE(app::StartDownload(false));
@@ -77,9 +77,15 @@ TEST_F(BatchWorkerThread, UiThreadLogsReadsBusyAndCancelsAMovingFile) {
   EXPECT_FALSE(app::WorkerRunning());
   EXPECT_EQ(core::IsBusy(), 0);
 
-  EXPECT_TRUE(Logged("receiving big.bin as big.bin (2 of 3)"));
+  std::vector<std::string> lines = LogLines();
+  auto logged = [&](const std::string& text) {
+    for (const auto& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(logged("receiving big.bin as big.bin (2 of 3)"));
   bool failedLine = false, succeededAfter = false, seenBig = false;
-  for (const auto& l : core::StoredLines()) {
+  for (const auto& l : lines) {
     if (l.find("receiving big.bin") == 0) seenBig = true;
     if (!seenBig) continue;
     if (l.find("transfer failed") != std::string::npos) failedLine = true;
@@ -87,12 +93,12 @@ TEST_F(BatchWorkerThread, UiThreadLogsReadsBusyAndCancelsAMovingFile) {
   }
   EXPECT_TRUE(failedLine);
   EXPECT_FALSE(succeededAfter);
-  EXPECT_FALSE(Logged("(3 of 3)"));
+  EXPECT_FALSE(logged("(3 of 3)"));
   EXPECT_EQ(view.sounds.load(), 0);
   EXPECT_EQ(view.Added(), (std::vector<std::string>{"first"}));
 
   // The client is usable at once: the next batch goes through.
-  transfer::SetProgressPort(nullptr);
+  testing_support::TestFront().progress = nullptr;
   Fill(remoteFiles, {"third"}, true);
   ASSERT_TRUE(app::StartDownload(false));
   app::JoinWorker();
