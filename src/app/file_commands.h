@@ -33,8 +33,9 @@ int ConfirmDelete(const std::string& name, int itemsLeft);
 void ReadLocalMask();
 void ReadRemoteMask();
 
-// The buttons: local 933, 935, 937, 941, 943, 945, 947, 949, 951 and remote 934 ... 952 (see
-// the command table in the report). Each takes its names from the side's lists.
+// The buttons, local / remote: ChgDir 933/934, MkDir 935/936, RmDir 937/938, View 941/942,
+// Exec 9045/9046, Rename 947/948, Delete 945/946, Refresh 943/944, DirInfo 949/950. Each takes
+// its names from the side's lists.
 void LocalChgDir();
 void RemoteChgDir();
 void LocalMkDir();

@@ -29,6 +29,11 @@ bool StartCommand(const std::string& commandLine) {
 
 void SetAssociatePort(AssociatePort* port) { associatePort = port; }
 
+int EditAssociations(const std::string& offeredExt) {
+  AssociatePort* port = associatePort.load();
+  return port ? port->EditAssociations(offeredExt) : 0;
+}
+
 std::string ViewerCommandFor(const std::string& path) {
   std::string viewer = core::ReadConfigString("VIEWER", "notepad", kViewerMax);
   if (viewer.empty()) viewer = "notepad";
@@ -60,8 +65,7 @@ std::string RunOrOpen(const std::string& path) {
   }
   std::string assoc = ReadAssociation(ext);
   if (assoc.empty()) {
-    AssociatePort* port = associatePort.load();
-    if (!port || port->EditAssociations(ext) != 1) return "";
+    if (EditAssociations(ext) != 1) return "";
     assoc = ReadAssociation(ext);
     if (assoc.empty()) return "";
   }

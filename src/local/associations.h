@@ -29,6 +29,9 @@ class AssociatePort {
   virtual int EditAssociations(const std::string& offeredExt) = 0;
 };
 void SetAssociatePort(AssociatePort* port);  // nullptr: every request is cancelled
+// Shows the associations dialog with an extension offered (the popup's "&Associate...", the
+// options dialog's button): 1 when an association was saved, 0 on Cancel or without a port.
+int EditAssociations(const std::string& offeredExt);
 
 // The viewer command (VIEWER, "notepad" by default) followed by the path; a path without any
 // "." gets one appended. Started without waiting; returns the start's success.
