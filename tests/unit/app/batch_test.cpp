@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/worker.h"
+#include "local/associations.h"
 #include "support/ports.h"
 #include "unit/app/batch_fixture.h"
 
@@ -191,6 +192,70 @@ TEST_F(Drop, FilesAreSentLowerCasedAndDirectoriesRefused) {
   EXPECT_EQ(app::DropFiles({local.File("A.TXT")}), 0);
   EXPECT_TRUE(Logged("NOT CONNECTED!! File(s) ignored."));
   EXPECT_EQ(CountLines("as a.txt"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string>& Started() {
+  static std::vector<std::string> started;
+  return started;
+}
+bool RecordStart(const std::string& cmd) {
+  Started().push_back(cmd);
+  return true;
+}
+
+class RemoteViewExec : public RealBatchTest {
+ protected:
+  void SetUp() override {
+    RealBatchTest::SetUp();
+    if (IsSkipped()) return;
+    Started().clear();
+    local::SetProgramStarter(RecordStart);
+    listing::ReserveTempNames();
+  }
+  void TearDown() override {
+    local::SetProgramStarter(nullptr);
+    RealBatchTest::TearDown();
+  }
+};
+
+TEST_F(RemoteViewExec, ViewInTheViewerAndExecFromATemporaryFile) {
+  std::FILE* f = std::fopen(Remote("notes.txt").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("line one\r\nline two\r\n", f);
+  std::fclose(f);
+  f = std::fopen(Remote("Tool.EXE").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("MZ\r\n\x1a", f);
+  std::fclose(f);
+  Fill(remoteFiles, {"notes.txt   \t| 260101 10:00         20", "Tool.EXE"}, false);
+
+  remoteFiles.SetCurSel(0);
+  app::RemoteView();
+  ASSERT_EQ(Started().size(), 1u);
+  EXPECT_EQ(Started()[0], local::ViewerCommandFor(listing::ViewerTempFile()));
+  EXPECT_EQ(ReadFile(listing::ViewerTempFile()), "line one\r\nline two\r\n");
+  EXPECT_EQ(core::IsBusy(), 0);
+
+  remoteFiles.SetCurSel(1);
+  app::RemoteExec();
+  ASSERT_EQ(Started().size(), 2u);
+  const std::string path = Started()[1];  // an .exe runs itself
+  EXPECT_EQ(path.substr(0, platform::TempDirectory().size()), platform::TempDirectory());
+  EXPECT_EQ(ReadFile(path), "MZ\r\n\x1a");  // binary type
+  EXPECT_TRUE(Logged("receiving Tool.EXE as " + path));
+  EXPECT_EQ(core::IsBusy(), 0);
+  platform::RemoveFile(path);
+
+  // Busy: neither starts a transfer.
+  core::SetBusy(1);
+  app::RemoteView();
+  app::RemoteExec();
+  core::SetBusy(0);
+  EXPECT_EQ(Started().size(), 2u);
 }
 
 }  // namespace
