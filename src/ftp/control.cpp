@@ -25,8 +25,22 @@ struct NetTimer {
   std::mutex mutex;
   bool running = false;
   int countdown = 0;
+  bool expired = false;
   uint64_t lastTickMs = 0;
 } netTimer;
+
+thread_local int replyWaitDepth = 0;
+
+// The connection broke or timed out: shut it down so the server sees it end, mark the session
+// disconnected, and refuse everything later on it.
+void MarkLost(Socket s) {
+  ConnectionState& c = Conn();
+  if (c.lostSocket.load() == s) return;
+  c.lostSocket = s;
+  platform::ShutdownSocket(s);
+  if (c.ctrl_skt.load() == s) c.connected = 0;
+  LogLine("Connection to the server lost: it is closed");
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -62,6 +76,7 @@ void ConnectionState::Reset() {
   peerAddress = {};
   localControlAddress = {};
   serverTransferType = 'A';
+  lostSocket = kNoSocket;
   StopNetTimer();
 }
 
@@ -73,6 +88,10 @@ ConnectionState& Conn() {
 Socket ConnectHost(const std::string& host, int port, const std::string& protocol) {
   ConnectionState& c = Conn();
   LogLine("- -");
+  if (port < 1 || port > 65535) {
+    LogMessage("can't connect to %s - port %d is out of range", host.c_str(), port);
+    return kNoSocket;
+  }
   c.peerAddress = {};
   c.peerAddress.port = static_cast<uint16_t>(port);
 
@@ -110,8 +129,11 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
   }
   std::string dottedText = platform::DottedAddress(address);
   LogMessage("connecting to %s ...", dottedText.c_str());
-  if (platform::Connect(s, c.peerAddress) != 0) {
-    int err = platform::LastSocketError();
+  StartNetTimer();  // a host that never answers is given up after the time-out
+  int connected = platform::Connect(s, c.peerAddress);
+  int err = platform::LastSocketError();
+  StopNetTimer();
+  if (connected != 0) {
     LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
     platform::CloseSocketHandle(s);  // a failed connect keeps no socket
     return kNoSocket;
@@ -135,6 +157,10 @@ int SendAll(Socket s, const char* data, int length) {
 
 int SendCommandLine(Socket s, std::string text) {
   if (s == kNoSocket) return -1;
+  if (s == Conn().lostSocket.load()) {
+    LogLine("Not connected");
+    return -1;
+  }
   if (!TakeIdleDepth()) return -1;
   struct Release {
     ~Release() { --Conn().commandDepth; }
@@ -146,7 +172,9 @@ int SendCommandLine(Socket s, std::string text) {
     return -1;
   }
   text += "\r\n";
-  return SendAll(s, text.data(), static_cast<int>(text.size()));
+  int sent = SendAll(s, text.data(), static_cast<int>(text.size()));
+  if (sent < static_cast<int>(text.size())) MarkLost(s);
+  return sent;
 }
 
 bool TakeIdleDepth() {
@@ -166,8 +194,12 @@ bool TakeIdleDepth() {
 int ReadReplyLine(Socket s) {
   ConnectionState& c = Conn();
   if (s == kNoSocket) return 0;
+  if (s == c.lostSocket.load()) {
+    c.replyLine.clear();
+    c.abortFlag = 1;
+    return kCodeLost;
+  }
   ++c.commandDepth;
-  StopNetTimer();
   c.abortFlag = 0;
   std::string line;
   bool complete = false;
@@ -187,12 +219,15 @@ int ReadReplyLine(Socket s) {
 
   if (!complete) {
     int last = 1;
-    StartNetTimer();
+    int error = 0;
+    ReplyWaitScope wait;  // the line (or the reply around it) has one time-out
     char buf[kReplyReadMax];
     while (static_cast<int>(line.size()) < kReplyLineLimit && !c.abortFlag) {
       last = platform::Recv(s, buf, kReplyReadMax);
-      if (last <= 0) break;
-      StopNetTimer();
+      if (last <= 0) {
+        if (last < 0) error = platform::LastSocketError();
+        break;
+      }
       const char* end = buf + last;
       const char* stop = buf;
       while (stop < end && *stop != '\n' && *stop != '\0') ++stop;
@@ -206,11 +241,11 @@ int ReadReplyLine(Socket s) {
       }
       line.append(static_cast<const char*>(buf), end);
       if (end[-1] == '\n') break;
-      StartNetTimer();
     }
-    StopNetTimer();
     if (last <= 0) {
-      if (last < 0) LogSocketError("rl-recv", platform::LastSocketError());
+      if (last < 0) LogSocketError("rl-recv", error);
+      // Closed, reset or timed out: the connection is finished (a Cancel leaves it open).
+      if (last == 0 || error != platform::kErrCancelled || NetTimerExpired()) MarkLost(s);
       size_t nul = line.find('\0');
       if (nul != std::string::npos) line.resize(nul);
       c.replyLine = line;
@@ -233,7 +268,13 @@ int ReadReplyLine(Socket s) {
 int GetReply(Socket s) {
   ConnectionState& c = Conn();
   if (s == kNoSocket) return 0;
+  if (s == c.lostSocket.load()) {
+    c.lastReplyCode = kCodeLost;
+    c.abortFlag = 1;
+    return kReplyClassLost;
+  }
   ++c.commandDepth;
+  ReplyWaitScope wait;  // one time-out for the whole reply
   for (int depth = 1;; ++depth) {
     int code = ReadReplyLine(s);
     bool continuation = code < 100 || code > 599 || (c.replyLine.size() > 3 && c.replyLine[3] == '-');
@@ -271,6 +312,7 @@ Socket CloseSocket(Socket s) {
     return s;
   }
   LogMessage("[%u] Socket closed.", static_cast<unsigned>(s));
+  if (Conn().lostSocket.load() == s) Conn().lostSocket = kNoSocket;
   return kNoSocket;
 }
 
@@ -288,12 +330,26 @@ void StartNetTimer() {
   std::lock_guard<std::mutex> lock(netTimer.mutex);
   netTimer.countdown = profiles::CurrentProfile().timeout / 5;
   netTimer.running = true;
+  netTimer.expired = false;
   netTimer.lastTickMs = platform::CurrentClock().NowMs();
 }
 
 void StopNetTimer() {
   std::lock_guard<std::mutex> lock(netTimer.mutex);
   netTimer.running = false;
+}
+
+bool NetTimerExpired() {
+  std::lock_guard<std::mutex> lock(netTimer.mutex);
+  return netTimer.expired;
+}
+
+ReplyWaitScope::ReplyWaitScope() {
+  if (replyWaitDepth++ == 0) StartNetTimer();
+}
+
+ReplyWaitScope::~ReplyWaitScope() {
+  if (--replyWaitDepth == 0) StopNetTimer();
 }
 
 bool NetTimerRunning() {
@@ -308,6 +364,7 @@ void NetTimerTick(int timerId) {
     if (!netTimer.running) return;
     if (netTimer.countdown-- != 1) return;
     netTimer.running = false;
+    netTimer.expired = true;
   }
   if (platform::IsBlocking()) {
     LogLine("Timer cancelled blocking call");
