@@ -1,6 +1,7 @@
 // mirvan: the console program. Runs one command-line transfer (the same command line as
 // MIRVAN32: -i, -p, then the transfer) with the message log and progress on stderr and the
-// prompts on the terminal. Exit status 0 after a transfer or a listed directory, else 1.
+// prompts on the terminal. Exit status 0 after a transfer or a listed directory, 1 after a
+// failure, 2 for a command line it cannot use.
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,12 +22,37 @@
 #include "platform/fs.h"
 #include "platform/net.h"
 #include "app/command_line.h"
+#include "app/startup.h"
 #include "transfer/data_connection.h"
 #include "transfer/progress.h"
 #include "transfer/rules.h"
 #include "ui/controls.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "Usage: mirvan [-i settings.ini] [-p profile] host:path [local:path] [options]\n"
+    "       mirvan [-i settings.ini] [-p profile] local:path host:path [options]\n"
+    "\n"
+    "Receives one file from an FTP server, sends one to it, or lists a remote directory\n"
+    "(\"D name\" and \"F name\" lines on standard output).\n"
+    "\n"
+    "The host part:\n"
+    "  host:path                  a host name, an address ([::1] for IPv6) or a profile name\n"
+    "  ftp://[user[:password]@]host[:port]/path\n"
+    "  //host/path, file://host/path\n"
+    "\n"
+    "Options:\n"
+    "  -i file      the settings file (default MIRVAN.INI)\n"
+    "  -p profile   the session profile to start with\n"
+    "  -ascii       transfer in ASCII type (default binary)\n"
+    "  -resume      complete a shorter local file instead of receiving it again\n"
+    "  -quiet       no message at the end\n"
+    "  --help       this text\n"
+    "  --version    the program's version\n"
+    "\n"
+    "Exit status: 0 the transfer was made or the directory listed, 1 it failed,\n"
+    "2 the command line could not be used.\n";
 
 // stderr shared by the log and the progress line: a log line first clears the progress line.
 class ConsoleErr {
@@ -84,12 +110,47 @@ class ConsoleLogText : public ui::Edit {
   void SelectAll() override {}
 };
 
+// "1.5 MiB" style byte counts for the progress line.
+std::string Bytes(double n) {
+  static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+  int u = 0;
+  while (n >= 1024 && u < 4) {
+    n /= 1024;
+    ++u;
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, u == 0 ? "%.0f %s" : "%.1f %s", n, units[u]);
+  return buf;
+}
+
+// On a terminal one updating line (percentage, bytes, rate, time left when the size is known);
+// elsewhere nothing: the log lines and the statistics line say it all.
 class ConsoleProgress : public transfer::ProgressPort {
  public:
-  // The status text is already in the log; the console shows only the running figures.
+  ConsoleProgress() : terminal_(isatty(STDERR_FILENO) != 0) {}
   void Open(bool, const std::string&) override { open_ = true; }
   void SetProgress(const std::string& text) override {
-    err.Progress(text);
+    if (text.empty() && terminal_) err.Progress(text);
+  }
+  void SetFigures(int64_t bytes, uint64_t elapsedMs, int64_t expectedTotal) override {
+    if (!terminal_ || bytes <= 0) return;
+    double seconds = elapsedMs < 100 ? 0.1 : static_cast<double>(elapsedMs) / 1000.0;
+    double rate = static_cast<double>(bytes) / seconds;
+    std::string line;
+    char buf[64];
+    if (expectedTotal > 0) {
+      std::snprintf(buf, sizeof buf, "%3d%% ", static_cast<int>(bytes >= expectedTotal ? 100 : bytes * 100 / expectedTotal));
+      line += buf;
+    }
+    line += Bytes(static_cast<double>(bytes));
+    if (expectedTotal > 0) line += " of " + Bytes(static_cast<double>(expectedTotal));
+    line += "  " + Bytes(rate) + "/s";
+    if (expectedTotal > bytes && rate > 0) {
+      uint64_t left = static_cast<uint64_t>(static_cast<double>(expectedTotal - bytes) / rate);
+      std::snprintf(buf, sizeof buf, "  %u:%02u left", static_cast<unsigned>(left / 60), static_cast<unsigned>(left % 60));
+      line += buf;
+    }
+    err.Progress(line);
   }
   void Close() override {
     err.EndProgress();
@@ -98,6 +159,7 @@ class ConsoleProgress : public transfer::ProgressPort {
   bool IsOpen() const override { return open_; }
 
  private:
+  bool terminal_;
   bool open_ = false;
 };
 
@@ -166,6 +228,18 @@ void EndSession() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("mirvan %s\n", app::kProgramVersion);
+    return 0;
+  }
   std::string raw;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) raw += ' ';
@@ -174,7 +248,7 @@ int main(int argc, char** argv) {
   std::string line;
   if (!core::TakeCommandLine(raw, line)) {
     std::fprintf(stderr, "mirvan: the command line is longer than %zu characters\n", core::kCommandLineMax);
-    return 1;
+    return 2;
   }
   if (!platform::NetStartup()) {
     std::fprintf(stderr, "mirvan: the socket library did not start\n");

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "core/message_log.h"
+#include "core/settings.h"
 #include "ftp/socket_errors.h"
 #include "ftp/host_types.h"
 #include "platform/clock.h"
@@ -26,6 +28,8 @@ struct NetTimer {
   int countdown = 0;
   uint64_t lastTickMs = 0;
 } netTimer;
+
+constexpr size_t kReplyLinesKept = 1000;  // a longer reply keeps its first lines only
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -61,7 +65,16 @@ void ConnectionState::Reset() {
   peerAddress = {};
   localControlAddress = {};
   serverTransferType = 'A';
+  replyLines.clear();
+  ResetFeatures();
   StopNetTimer();
+}
+
+void ConnectionState::ResetFeatures() {
+  features = ServerFeatures();
+  utf8Names = false;
+  epsvRefused = false;
+  mlsdAllowed = false;
 }
 
 ConnectionState& Conn() {
@@ -75,12 +88,26 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
   c.peerAddress = {};
   c.peerAddress.port = static_cast<uint16_t>(port);
 
+  // The addresses to try in turn: one for a literal address; with MODERNFTP every address the
+  // resolver gives (IPv6 and IPv4), else its first IPv4 address.
+  std::vector<platform::NetAddress> candidates;
+  const bool modern = core::Settings().modernftp != 0;
   uint32_t address = 0;
   size_t dot = host.find('.');
   bool dotted = !host.empty() && std::isdigit(static_cast<unsigned char>(host[0])) && dot != std::string::npos &&
                 dot + 1 < host.size() && std::isdigit(static_cast<unsigned char>(host[dot + 1]));
-  if (dotted) {
+  std::string literal = host;
+  if (literal.size() > 2 && literal.front() == '[' && literal.back() == ']') literal = literal.substr(1, literal.size() - 2);
+  platform::NetAddress v6;
+  if (modern && literal.find(':') != std::string::npos && platform::ParseIpv6Address(literal, v6)) {
+    candidates.push_back(v6);
+  } else if (dotted) {
     if (!platform::ParseDottedAddress(host, address)) {
+      LogMessage("can't get \"%s\" host entry", host.c_str());
+      return kNoSocket;
+    }
+  } else if (modern) {
+    if (!platform::ResolveHostAddresses(host, candidates) && !platform::ParseDottedAddress(host, address)) {
       LogMessage("can't get \"%s\" host entry", host.c_str());
       return kNoSocket;
     }
@@ -88,7 +115,13 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
     LogMessage("can't get \"%s\" host entry", host.c_str());
     return kNoSocket;
   }
-  c.peerAddress.address = address;
+  if (candidates.empty()) {
+    platform::NetAddress v4;
+    v4.address = address;
+    candidates.push_back(v4);
+  }
+  for (platform::NetAddress& a : candidates) a.port = static_cast<uint16_t>(port);
+  c.peerAddress = candidates.front();
 
   int proto = platform::ProtocolNumber(protocol);
   if (proto < 0) {
@@ -102,21 +135,31 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
     proto = 6;
   }
 
-  Socket s = platform::NewSocket(protocol != "udp", proto);
-  if (s == kNoSocket) {
-    LogMessage("can't create socket - %s", SocketErrorText(platform::LastSocketError()).c_str());
-    return kNoSocket;
-  }
-  std::string dottedText = platform::DottedAddress(address);
-  LogMessage("connecting to %s ...", dottedText.c_str());
-  if (platform::Connect(s, c.peerAddress) != 0) {
+  for (size_t i = 0; i < candidates.size(); ++i) {
+    const platform::NetAddress& to = candidates[i];
+    const bool last = i + 1 == candidates.size();
+    Socket s = platform::NewSocket(protocol != "udp", proto, to.v6);
+    if (s == kNoSocket) {
+      LogMessage("can't create socket - %s", SocketErrorText(platform::LastSocketError()).c_str());
+      if (last) return kNoSocket;
+      continue;
+    }
+    c.peerAddress = to;
+    std::string addressText = platform::AddressText(to);
+    LogMessage("connecting to %s ...", addressText.c_str());
+    if (platform::Connect(s, to) == 0) {
+      LogMessage("Connected to %s port %u", addressText.c_str(), static_cast<unsigned>(port));
+      return s;
+    }
     int err = platform::LastSocketError();
-    LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
     platform::CloseSocketHandle(s);  // a failed connect keeps no socket
-    return kNoSocket;
+    if (last || err == platform::kErrCancelled || c.abortFlag) {
+      LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
+      return kNoSocket;
+    }
+    LogMessage("can't connect to %s - %s", addressText.c_str(), SocketErrorText(err).c_str());
   }
-  LogMessage("Connected to %s port %u", dottedText.c_str(), static_cast<unsigned>(port));
-  return s;
+  return kNoSocket;
 }
 
 int SendAll(Socket s, const char* data, int length) {
@@ -227,8 +270,10 @@ int GetReply(Socket s) {
   ConnectionState& c = Conn();
   if (s == kNoSocket) return 0;
   ++c.commandDepth;
+  c.replyLines.clear();
   for (int depth = 1;; ++depth) {
     int code = ReadReplyLine(s);
+    if (c.replyLines.size() < kReplyLinesKept) c.replyLines.push_back(c.replyLine);
     bool continuation = code < 100 || code > 599 || (c.replyLine.size() > 3 && c.replyLine[3] == '-');
     LogLine(c.replyLine);
     if (c.abortFlag) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/net.h"
 
@@ -19,6 +20,12 @@ constexpr int kReplyClassLost = 4;     // a lost or timed-out connection reads a
 constexpr int kCodeLost = 421;
 constexpr int kNetTimerId = 20;
 constexpr int kNetTimerPeriodMs = 5000;
+
+// What the server said it offers in its FEAT reply (all false without one).
+struct ServerFeatures {
+  bool listed = false;  // a FEAT reply of class 2 was read
+  bool utf8 = false, mlst = false, size = false, rest = false, epsv = false, eprt = false;
+};
 
 // The session's connection state.
 struct ConnectionState {
@@ -37,6 +44,12 @@ struct ConnectionState {
   platform::NetAddress peerAddress;          // the address ConnectHost connected to last
   platform::NetAddress localControlAddress;  // the control connection's own address
   char serverTransferType = 'A';             // the type the server was last told (transfers)
+  std::vector<std::string> replyLines;       // every line of the reply most recently read
+  ServerFeatures features;                   // this connection's FEAT reply
+  bool utf8Names = false;                    // OPTS UTF8 ON was accepted
+  bool epsvRefused = false;                  // EPSV was refused: PASV for the rest of the connection
+  bool mlsdAllowed = false;                  // the profile leaves the host type to detection
+  void ResetFeatures();
   void Reset();
 };
 ConnectionState& Conn();

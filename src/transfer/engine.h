@@ -10,12 +10,15 @@ namespace transfer {
 using platform::Socket;
 
 constexpr int kBlockBufferSize = 4096;  // the largest block SBP and RBP may ask for
+constexpr int kModernBlockSize = 256 * 1024;  // bytes per system call of the data loops with MODERNFTP
 
 // Uploads a local file with a store command ("STOR name"); the completion reply's class, or 0
 // when the transfer did not start. `type` is 'A', 'I' or 'L'.
 int SendFile(Socket ctrl, std::string command, const std::string& localPath, char type);
 // Downloads with a retrieve or listing command into a local file; as SendFile. An existing
-// local file is replaced only once the server has started sending.
+// local file is replaced only once the server has started sending. With MODERNFTP, a RETR
+// asks SIZE first (when FEAT lists it) for the expected total, and with RESUME set a shorter
+// local file is completed in binary type with REST.
 int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, char type);
 
 // The data loops: 1 when they ran, 0 when they could not (see their log lines).

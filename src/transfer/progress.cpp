@@ -79,6 +79,7 @@ void ShowProgress(int64_t bytes, uint64_t start, uint64_t now, int64_t total) {
     lastUpdate = now;
   }
   p->SetProgress(ProgressText(bytes, start, now, total));
+  p->SetFigures(bytes, now - start, total);
 }
 
 void ReportTransferStats(const char* label, int64_t bytes, uint64_t start, uint64_t end, bool failed) {

@@ -23,6 +23,9 @@ class ProgressPort {
   virtual void SetProgress(const std::string& text) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // The running figures behind the text (bytes so far, time since the start, the expected
+  // total or 0), at the same moments; a shell that draws its own line uses them.
+  virtual void SetFigures(int64_t /*bytes*/, uint64_t /*elapsedMs*/, int64_t /*expectedTotal*/) {}
 };
 void SetProgressPort(ProgressPort* port);
 ProgressPort* CurrentProgressPort();
