@@ -32,6 +32,13 @@ void SetBusy(int busy) {
   busyFlag = busy;
 }
 
+bool TryTakeBusy() {
+  std::lock_guard<std::mutex> lock(busyLock);
+  if (busyFlag) return false;
+  busyFlag = 1;
+  return true;
+}
+
 int IsBusy() {
   std::lock_guard<std::mutex> lock(busyLock);
   return busyFlag;

@@ -30,6 +30,24 @@ AppState& App();
 // BusyFlag under BusyLock: 1 while a batch runs or the remote lists are being refreshed.
 void SetBusy(int busy);
 int IsBusy();
+// Sets BusyFlag when it is clear, in one step; false (and nothing changed) when it was set.
+bool TryTakeBusy();
+
+// Holds BusyFlag for a scope: taken on construction when free (`taken()` says whether it
+// was), released on destruction only when this scope took it.
+class BusyScope {
+ public:
+  BusyScope() : taken_(TryTakeBusy()) {}
+  ~BusyScope() {
+    if (taken_) SetBusy(0);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  bool taken() const { return taken_; }
+
+ private:
+  bool taken_;
+};
 
 // The saved window location (left, top, width, height, splitters) as start-up applies it.
 struct WindowLocation {

@@ -168,6 +168,10 @@ INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_CLOSE:
       EndDialog(dialog, 0);
       return TRUE;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORDLG:
+      return static_cast<INT_PTR>(ControlColour(msg, wParam));
     case WM_DESTROY:
       if (helpKeyHook) UnhookWindowsHookEx(helpKeyHook);
       helpKeyHook = nullptr;
@@ -203,6 +207,33 @@ void CenterDialog(HWND dialog) {
   if (x < 0) x = 0;
   if (y < 0) y = 0;
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+namespace {
+HFONT labelFont = nullptr;
+HBRUSH backgroundBrush = nullptr;
+}  // namespace
+
+void SetLabelFont(HFONT font) { labelFont = font; }
+
+HBRUSH BackgroundBrush() {
+  if (!backgroundBrush) backgroundBrush = CreateSolidBrush(App().buttonFaceColour);
+  return backgroundBrush;
+}
+
+LRESULT ControlColour(UINT msg, WPARAM wParam) {
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  switch (msg) {
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      if (labelFont) SelectObject(dc, labelFont);
+      SetBkColor(dc, App().buttonFaceColour);
+      return reinterpret_cast<LRESULT>(BackgroundBrush());
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<LRESULT>(BackgroundBrush());
+    default:
+      return 0;
+  }
 }
 
 }  // namespace core

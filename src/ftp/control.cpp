@@ -176,27 +176,33 @@ int SendAll(Socket s, const char* data, int length) {
 }
 
 int SendCommandLine(Socket s, std::string text) {
-  ConnectionState& c = Conn();
   if (s == kNoSocket) return -1;
-  if (c.commandDepth != 0) {
-    LogLine("[x] cmd in progress, yielding");
-    while (c.commandDepth != 0 && !c.abortFlag) {
-      BlockingHook();
-      std::this_thread::sleep_for(std::chrono::milliseconds(platform::kWaitSliceMs));
-    }
-    if (c.abortFlag) return -1;
-  }
+  if (!TakeIdleDepth()) return -1;
+  struct Release {
+    ~Release() { --Conn().commandDepth; }
+  } release;
   TrimTrailingBlanks(text);
   // A CR, LF or NUL inside the line would make the server see two commands.
   if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
     LogLine("Command not sent: it holds a line break or NUL character");
     return -1;
   }
-  ++c.commandDepth;
   text += "\r\n";
-  int sent = SendAll(s, text.data(), static_cast<int>(text.size()));
-  --c.commandDepth;
-  return sent;
+  return SendAll(s, text.data(), static_cast<int>(text.size()));
+}
+
+bool TakeIdleDepth() {
+  ConnectionState& c = Conn();
+  bool logged = false;
+  for (;;) {
+    int idle = 0;
+    if (c.commandDepth.compare_exchange_strong(idle, 1)) return true;
+    if (c.abortFlag) return false;
+    if (!logged) LogLine("[x] cmd in progress, yielding");
+    logged = true;
+    BlockingHook();
+    std::this_thread::sleep_for(std::chrono::milliseconds(platform::kWaitSliceMs));
+  }
 }
 
 int ReadReplyLine(Socket s) {

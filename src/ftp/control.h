@@ -54,6 +54,19 @@ struct ConnectionState {
 };
 ConnectionState& Conn();
 
+// Counts one FTP operation in progress (CommandDepth) for a scope; always undone on leaving it.
+class DepthScope {
+ public:
+  DepthScope() { ++Conn().commandDepth; }
+  ~DepthScope() { --Conn().commandDepth; }
+  DepthScope(const DepthScope&) = delete;
+  DepthScope& operator=(const DepthScope&) = delete;
+};
+
+// Takes CommandDepth from 0 to 1 in one step, waiting (with the blocking hook) while another
+// operation holds it. False when the wait was aborted; then nothing was taken.
+bool TakeIdleDepth();
+
 // Opens a TCP connection; the connected socket, or kNoSocket (every failure is logged).
 Socket ConnectHost(const std::string& host, int port, const std::string& protocol);
 

@@ -1,6 +1,8 @@
 // Login and firewall traversal.
 #include "ftp/login.h"
 
+#include <optional>
+
 #include <cstring>
 
 #include "core/ini.h"
@@ -64,7 +66,8 @@ Socket Login(profiles::SessionProfile& profile) {
     LogLine("Already connected!");
     return kNoSocket;
   }
-  ++c.commandDepth;
+  // The greeting counts as an operation in progress until it has been read.
+  std::optional<DepthScope> greeting(std::in_place);
   c.abortFlag = 0;
   c.batchCancel = 0;
   c.ResetFeatures();
@@ -83,7 +86,6 @@ Socket Login(profiles::SessionProfile& profile) {
   Socket s = ConnectHost(target, port, "tcp");
   if (s == kNoSocket) {
     LogMessage("Connection to %s failed", target.c_str());
-    --c.commandDepth;
     return kNoSocket;
   }
   c.serverTransferType = 'A';
@@ -91,7 +93,6 @@ Socket Login(profiles::SessionProfile& profile) {
   platform::NetAddress local;
   if (!platform::LocalAddress(s, local)) {
     LogSocketError("getsockname", platform::LastSocketError());
-    --c.commandDepth;
     c.connected = 0;
     CancelAndCloseSocket(s);
     return kNoSocket;
@@ -111,19 +112,17 @@ Socket Login(profiles::SessionProfile& profile) {
   c.detectHostFromReplies = 0;
   if (cls == 4) {
     LogLine("connection failed");
-    --c.commandDepth;
     CancelAndCloseSocket(s);
     return kNoSocket;
   }
   if (cls != 2) {
     LogMessage("unk open msg \"%s\" %u", c.replyLine.c_str(), static_cast<unsigned>(c.lastReplyCode.load()));
-    --c.commandDepth;
     CancelAndCloseSocket(s);
     return kNoSocket;
   }
   if (detectGreeting && profile.hostType == ftp::kHostAutomatic) ftp::DetectHostTypeFromGreeting(c.replyLine);
   if (platform::SetOobInline(s) != 0) LogSocketError("setsockopt", platform::LastSocketError());
-  --c.commandDepth;
+  greeting.reset();
 
   profiles::FirewallLogin& fw = profiles::Firewall();
   const char* kFirewallFailure = "Firewall logon failure, so quitting";

@@ -108,14 +108,6 @@ bool CurrentListingIsMlsd() {
   return c.currentListingMlsd;
 }
 
-class BusyScope {
- public:
-  BusyScope() { core::SetBusy(1); }
-  ~BusyScope() { core::SetBusy(0); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-};
-
 bool EqualNoCase(const std::string& a, const std::string& b, size_t length) {
   if (a.size() < length || b.size() < length) return false;
   for (size_t i = 0; i < length; ++i)
@@ -293,8 +285,8 @@ int SendQuoteCommand(platform::Socket s, const std::string& text) {
 }
 
 void DoDirList(int refresh) {
-  if (core::IsBusy()) return;
-  BusyScope busy;
+  core::BusyScope busy;
+  if (!busy.taken()) return;
   RemotePaneState& pane = RemotePane();
   ui::MemoryListBox spareDirs(true), spareFiles;
   ui::ListBox& dirs = pane.dirList ? *pane.dirList : spareDirs;

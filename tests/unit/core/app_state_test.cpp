@@ -1,6 +1,9 @@
 // Start-up rules: the saved window location, command-line mode, the thread decision.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/app_state.h"
 
 using core::WindowLocation;
@@ -45,4 +48,25 @@ TEST(BusyFlag, SetAndRead) {
   EXPECT_EQ(core::IsBusy(), 1);
   core::SetBusy(0);
   EXPECT_EQ(core::IsBusy(), 0);
+}
+
+// Two threads reaching for BusyFlag at the same moment: exactly one takes it, many times over.
+TEST(BusyFlagRace, ExactlyOneOfTwoThreadsTakesIt) {
+  for (int round = 0; round < 300; ++round) {
+    core::SetBusy(0);
+    std::atomic<int> go{0}, wins{0}, tried{0};
+    auto reach = [&] {
+      while (!go) std::this_thread::yield();
+      core::BusyScope scope;
+      if (scope.taken()) ++wins;
+      ++tried;
+      while (tried < 2) std::this_thread::yield();  // both attempts happen before either scope ends
+    };
+    std::thread a(reach), b(reach);
+    go = 1;
+    a.join();
+    b.join();
+    ASSERT_EQ(wins.load(), 1) << "round " << round;
+    ASSERT_EQ(core::IsBusy(), 0) << "the winner's scope released it";
+  }
 }

@@ -1,6 +1,11 @@
 // The control connection: reply assembly, the line sender, the time-out and Cancel, closing.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "ftp/control.h"
+
 #include "ftp/socket_errors.h"
 #include "session_fixture.h"
 
@@ -252,3 +257,30 @@ TEST(SocketErrors, TextsAndUnknownCodes) {
 }
 
 }  // namespace
+
+// Two threads taking the idle control connection at once hold it one after the other, never both.
+TEST(CommandDepthRace, TakenByOneThreadAtATime) {
+  ftp::Conn().Reset();
+  for (int round = 0; round < 100; ++round) {
+    std::atomic<int> go{0}, holders{0}, maxHolders{0}, takes{0};
+    auto take = [&] {
+      while (!go) std::this_thread::yield();
+      if (!ftp::TakeIdleDepth()) return;
+      int now = ++holders;
+      int seen = maxHolders.load();
+      while (now > seen && !maxHolders.compare_exchange_weak(seen, now)) {
+      }
+      ++takes;
+      std::this_thread::yield();
+      --holders;
+      --ftp::Conn().commandDepth;
+    };
+    std::thread a(take), b(take);
+    go = 1;
+    a.join();
+    b.join();
+    ASSERT_EQ(takes.load(), 2) << "round " << round;
+    ASSERT_EQ(maxHolders.load(), 1) << "round " << round;
+    ASSERT_EQ(ftp::Conn().commandDepth.load(), 0);
+  }
+}
