@@ -372,6 +372,34 @@ void NetTimerPoll() {
   }
 }
 
+int KeepAliveTick() {
+  ConnectionState& c = Conn();
+  int seconds = core::Settings().keepalive;
+  Socket s = c.ctrl_skt.load();
+  if (seconds <= 0 || !c.connected || s == kNoSocket || c.commandDepth != 0 || platform::IsBlocking()) return 0;
+  uint64_t now = platform::CurrentClock().NowMs();
+  if (now - c.lastCommandMs.load() < static_cast<uint64_t>(seconds) * 1000u) return 0;
+  bool closed = false;
+  if (platform::Readable(s)) {
+    // Something arrived while idle: a 421 and the close, or the close alone.
+    ReadReplyLine(s);
+    if (!c.replyLine.empty()) LogLine(c.replyLine);
+    closed = c.abortFlag != 0 || LineCode(c.replyLine) == kCodeLost;
+    c.abortFlag = 0;
+  }
+  if (!closed) {
+    LogLine("NOOP");
+    closed = SendCommandLine(s, "NOOP") <= 0 || GetReply(s) == 0 || c.lastReplyCode == kCodeLost;
+    c.lastCommandMs = now;
+  }
+  if (!closed) return 0;
+  LogLine("Connection closed by the server");
+  c.ctrl_skt = CancelAndCloseSocket(s);
+  c.connected = 0;
+  c.abortFlag = 0;
+  return 1;
+}
+
 void BlockingHook() {
   platform::PumpWaitingMessages();
   NetTimerPoll();

@@ -20,6 +20,8 @@ constexpr int kReplyClassLost = 4;     // a lost or timed-out connection reads a
 constexpr int kCodeLost = 421;
 constexpr int kNetTimerId = 20;
 constexpr int kNetTimerPeriodMs = 5000;
+constexpr int kKeepAliveTimerId = 21;  // the main window's idle timer for KeepAliveTick
+constexpr int kKeepAlivePeriodMs = 1000;
 
 // What the server said it offers in its FEAT reply (all false without one).
 struct ServerFeatures {
@@ -49,6 +51,7 @@ struct ConnectionState {
   bool utf8Names = false;                    // OPTS UTF8 ON was accepted
   bool epsvRefused = false;                  // EPSV was refused: PASV for the rest of the connection
   bool mlsdAllowed = false;                  // the profile leaves the host type to detection
+  std::atomic<uint64_t> lastCommandMs{0};    // clock time of the last command line sent
   void ResetFeatures();
   void Reset();
 };
@@ -98,6 +101,12 @@ void NetTimerTick(int timerId);
 // Runs the ticks that are due by the current clock.
 void NetTimerPoll();
 bool NetTimerRunning();
+
+// Keep-alive (KEEPALIVE seconds, 0 off), run from the shell's idle timer: while connected and
+// idle for that long, a control connection the server closed is reported ("Connection closed
+// by the server") and closed, else NOOP is sent; a NOOP that gets no reply closes it the same
+// way. Returns 1 when the connection was found closed (the window then shows it closed), else 0.
+int KeepAliveTick();
 
 // The blocking hook: dispatches waiting messages, runs due timer ticks, and cancels the wait
 // when abortFlag is set. Install it on every thread that uses the session.

@@ -130,3 +130,57 @@ TEST_F(ModernLogin, BracketedIpv6HostIsALiteralAddress) {
 }
 
 }  // namespace
+
+namespace {
+
+class KeepAlive : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    platform::SetClock(&clock);
+    core::Settings().keepalive = 30;
+  }
+  void TearDown() override {
+    core::Settings().keepalive = 0;
+    SessionTest::TearDown();
+  }
+  void Connected() {
+    ASSERT_EQ(ConnectAndGreet(), 2);
+    ftp::Conn().ctrl_skt = ctrl;
+    ftp::Conn().connected = 1;
+    ftp::Conn().lastCommandMs = clock.now;
+  }
+  platform::FakeClock clock;
+};
+
+TEST_F(KeepAlive, NoopOnlyAfterTheIdleInterval) {
+  server.On("NOOP", "200 ok\r\n");
+  Connected();
+  clock.Advance(29000);
+  EXPECT_EQ(ftp::KeepAliveTick(), 0);
+  EXPECT_TRUE(server.Transcript().empty());
+  clock.Advance(1000);
+  EXPECT_EQ(ftp::KeepAliveTick(), 0);
+  EXPECT_EQ(server.Transcript(), (Lines{"NOOP"}));
+  EXPECT_EQ(ftp::KeepAliveTick(), 0);  // the NOOP itself restarts the interval
+  EXPECT_EQ(server.Transcript().size(), 1u);
+  core::Settings().keepalive = 0;
+  clock.Advance(60000);
+  EXPECT_EQ(ftp::KeepAliveTick(), 0);
+  EXPECT_EQ(server.Transcript().size(), 1u);
+  ctrl = ftp::Conn().ctrl_skt;
+}
+
+TEST_F(KeepAlive, ConnectionClosedWhileIdleIsReportedAndClosed) {
+  server.Greeting(ScriptedReply::Drop("220 short visit\r\n"));
+  Connected();
+  ASSERT_TRUE(server.WaitForClose());
+  clock.Advance(30000);
+  EXPECT_EQ(ftp::KeepAliveTick(), 1);
+  EXPECT_TRUE(Logged("Connection closed by the server"));
+  EXPECT_EQ(ftp::Conn().ctrl_skt.load(), platform::kNoSocket);
+  EXPECT_EQ(ftp::Conn().connected.load(), 0);
+  ctrl = platform::kNoSocket;  // closed by the keep-alive
+}
+
+}  // namespace
