@@ -1,6 +1,7 @@
 // The console program `mirvan` run as a user runs it (a child process with a settings file in
 // its current directory) against real servers: exit status, stderr, stdout and the files.
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -325,6 +326,45 @@ TEST_P(ConsoleIpv6Resume, CompletesAShorterLocalFile) {
   EXPECT_TRUE(Contains(r.err, "REST " + std::to_string(cut))) << r.err;
   EXPECT_TRUE(Contains(r.err, "Received " + std::to_string(content.size() - cut) + " bytes in")) << r.err;
   EXPECT_FALSE(Contains(r.err, "\r")) << "a progress line in a file";
+}
+
+// On a terminal, the download shows one updating progress line with the percentage (the size
+// comes from SIZE), the bytes, the rate and the time left.
+TEST(ConsoleProgressLine, ShownOnATerminal) {
+  std::string why;
+  auto server = RealFtpServer::Start(RealFtpServer::kPyftpdlib, &why);
+  if (!server) GTEST_SKIP() << why;
+  std::ofstream(server->userRoot() + "/ten.bin", std::ios::binary) << std::string(10u << 20, 'z');
+  testing_support::TempDir client;
+  std::ofstream(client.File("MIRVAN.INI")) << "[_config_]\nMAILADDR=tester@example.org\n";
+  std::string address = "ftp://" + server->user() + ":" + server->password() + "@127.0.0.1:" +
+                        std::to_string(server->port()) + "/ten.bin";
+  int master = -1;
+  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(client.path().c_str()) != 0) _exit(126);
+    execl(MIRVAN_CONSOLE, MIRVAN_CONSOLE, address.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string seen;
+  char buf[4096];
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (;;) {
+    ssize_t n = read(master, buf, sizeof buf);
+    if (n <= 0 || std::chrono::steady_clock::now() > deadline) break;  // EIO once the child is gone
+    seen.append(buf, static_cast<size_t>(n));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(master);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+  EXPECT_TRUE(Contains(seen, "SIZE ten.bin")) << seen;
+  EXPECT_TRUE(Contains(seen, "\r")) << seen;
+  EXPECT_TRUE(Contains(seen, "% ")) << seen;
+  EXPECT_TRUE(Contains(seen, " of 10.0 MiB")) << seen;
+  EXPECT_TRUE(Contains(seen, "/s")) << seen;
+  EXPECT_TRUE(Contains(seen, "Received 10485760 bytes in")) << seen;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ConsoleIpv6Resume, ::testing::Values(RealFtpServer::kPyftpdlib, RealFtpServer::kVsftpd),
