@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
+#include "ftp/host_types.h"
 #include "ftp/login.h"
 #include "listing/dir_list.h"
 #include "ftp/host_type_codes.h"
@@ -19,6 +20,7 @@
 #include "profiles/session_profile.h"
 #include "transfer/engine.h"
 #include "transfer/rules.h"
+#include "ui/front_end.h"
 #include "ui/message_box.h"
 
 namespace app {
@@ -29,10 +31,6 @@ namespace {
 constexpr const char* kHostSection = "MIRVAN";
 constexpr size_t kInitCommandMax = 119;
 
-CommandLineShell& Shell() {
-  static CommandLineShell shell;
-  return shell;
-}
 
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(' ');
@@ -167,7 +165,7 @@ void ChooseProfileOrHost(const CommandLineRequest& r) {
 
 // The end of every run but the directory case: the window comes up and the message is shown.
 int Finish(const CommandLineRequest& r, const std::string& message) {
-  if (Shell().showMainWindow) Shell().showMainWindow();
+  ui::Front().ShowMainWindow();
   if (!r.quiet) ui::ShowMessageBox(message, core::kProgramCaption, ui::kMbOk);
   return 0;
 }
@@ -265,7 +263,6 @@ CommandLineRequest ParseCommandLine(std::string text) {
   return r;
 }
 
-void SetCommandLineShell(CommandLineShell shell) { Shell() = std::move(shell); }
 
 int RunCommandLine(std::string text) {
   // 1. The session for the run.
@@ -323,8 +320,9 @@ int RunCommandLine(std::string text) {
   } else {
     if (p.hostType != ftp::kHostBullCp6 && ftp::SendFtpCommand(s, "CWD %s", r.remotePath.c_str()) == 2) {
       listing::DoDirList(1);
-      if (Shell().refreshButtons) Shell().refreshButtons();
-      if (Shell().showMainWindow) Shell().showMainWindow();
+      ftp::UpdateRemoteButtons();
+      ui::Front().TransferTypeChanged();
+      ui::Front().ShowMainWindow();
       return 2;
     }
     cls = ReceiveFile(s, "RETR " + r.remotePath, localName, type);

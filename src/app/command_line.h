@@ -41,14 +41,6 @@ bool ParseHostPart(const std::string& hostPart, CommandLineRequest& request);
 // Replaces each valid "%XX" escape by its byte; invalid escapes and "%00" stay as they are.
 std::string PercentDecode(const std::string& text);
 
-// What the shell does around a command-line run (each may be empty).
-struct CommandLineShell {
-  // The main window is shown normally and brought to the foreground.
-  std::function<void()> showMainWindow;
-  // The remote directory was listed: the remote buttons and the type buttons follow it.
-  std::function<void()> refreshButtons;
-};
-void SetCommandLineShell(CommandLineShell shell);
 
 // Runs the command-line transfer in `text` (what is left after -i and -p): 1 after a
 // successful transfer, 2 when the remote path is a directory and the session stays open

@@ -43,7 +43,6 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 void CloseLogWindow(HWND hwnd) {
   if (logText && logTextOriginalProc)
     SetWindowLongPtrA(logText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(logTextOriginalProc));
-  AttachLogText(nullptr);
   logText = nullptr;
   logWindow = nullptr;
   DestroyWindow(hwnd);
@@ -117,6 +116,12 @@ HMENU BuildFtpMenu() {
 
 HMENU FtpMenu() { return ftpMenu; }
 
+bool LogWindowOpen() { return logText != nullptr; }
+
+void AppendToLogWindow(const std::string& line) {
+  if (logText) logEdit.AppendText(line + "\r\n");
+}
+
 void ShowLogWindow() {
   if (logText) {
     SetWindowPos(logWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -139,7 +144,9 @@ void ShowLogWindow() {
   logTextOriginalProc =
       reinterpret_cast<WNDPROC>(SetWindowLongPtrA(logText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   logEdit.Attach(logText);
-  AttachLogText(&logEdit);
+  // Every stored line, all selected; new lines are appended as they come.
+  logEdit.AppendText(LogWindowText());
+  logEdit.SelectAll();
   ShowWindow(logWindow, SW_SHOW);
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace app {
 
 // Registers "MIRVAN32" and "MIRVANDBWNDC"; 0, or -1 when the main class cannot be registered.
@@ -15,6 +17,9 @@ HMENU FtpMenu();
 
 // Opens the message log window, or raises it when it is open.
 void ShowLogWindow();
+// Whether the log window is open; appends a line to it when it is (UI thread only).
+bool LogWindowOpen();
+void AppendToLogWindow(const std::string& line);
 LRESULT CALLBACK StatusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace app

@@ -10,12 +10,15 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "profiles/profile_settings.h"
+#include "app/front_end_win32.h"
+#include "app/lifecycle.h"
 #include "app/windows_win32.h"
 #include "core/shell_win32.h"
 #include "app/startup.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/login.h"
+#include "ftp/socket_errors.h"
 #include "listing/dir_list.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
@@ -25,6 +28,7 @@
 #include "transfer/data_connection.h"
 #include "transfer/engine.h"
 #include "ui/controls_win32.h"
+#include "ui/front_end.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -33,6 +37,7 @@ using namespace core;
 using namespace app;
 
 HACCEL accelerators = nullptr;
+app::Win32FrontEnd* frontEnd = nullptr;
 
 // The status area: two status lines and their scroll bar at the bottom of the main window.
 constexpr int kStatusUpperId = 5101, kStatusLowerId = 5102, kStatusScrollId = 5103;
@@ -52,7 +57,7 @@ void CreateStatusArea(HWND hwnd) {
   }
   statusScroll = CreateWindowA("SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0, hwnd,
                                reinterpret_cast<HMENU>(kStatusScrollId), inst, nullptr);
-  AttachStatusLines(&statusUpper, &statusLower);
+  if (frontEnd) frontEnd->SetStatusLabels(statusUpper.hwnd(), statusLower.hwnd());
 }
 
 void LayoutStatusArea(int width, int height) {
@@ -66,7 +71,7 @@ void LayoutStatusArea(int width, int height) {
 
 // The close sequence: release what the window holds, store the session name, quit.
 void CloseMainWindow(HWND hwnd) {
-  AttachStatusLines(nullptr, nullptr);
+  if (frontEnd) frontEnd->SetStatusLabels(nullptr, nullptr);
   DestroyWindow(hwnd);
   App().mainWindow = nullptr;
   profiles::SaveCurrentSessionName();
@@ -143,19 +148,6 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-void ModelessAwarePump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    HWND modeless = static_cast<HWND>(App().modelessDialog.load());
-    if (modeless && IsDialogMessageA(modeless, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 }  // namespace
 
@@ -163,8 +155,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   AppState& app = App();
   // 1. The instance, and the shell's ports.
   app.appInstance = instance;
-  InstallWin32Ports();
-  platform::SetPump(ModelessAwarePump);
+  static app::Win32FrontEnd win32FrontEnd;
+  frontEnd = &win32FrontEnd;
+  ui::InstallFrontEnd(frontEnd);
   // 2. The splash window is shown here once it exists.
   // 3. Threads: every platform this build runs on has them.
   app.threadsAvailable = 1;
@@ -172,9 +165,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   // 5. The socket library, version 1.1.
   WSADATA wsa;
   if (int err = WSAStartup(MAKEWORD(1, 1), &wsa)) {
-    char text[64];
-    wsprintfA(text, "Winsock error %d", err);
-    MessageBoxA(nullptr, text, "WSAStartup", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(nullptr, ftp::SocketErrorText(err).c_str(), "WSAStartup", MB_OK | MB_ICONEXCLAMATION);
     return 1;
   }
   // 6. The blocking hook: waits on sockets keep dispatching messages and run the time-out.
@@ -198,8 +189,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     ui::ShowMessageBox("The command line is longer than 511 characters and was ignored.", kProgramCaption,
                        ui::kMbOk | ui::kMbIconExclamation, false);
   }
-  std::optional<size_t> rest = profiles::ReadProgramSettings(line);
-  app.commandLineBuffer = rest ? line.substr(*rest) : std::string();
+  app::ReadStartupState(line);
   // 12. The saved window location.
   ApplySavedLocation(ReadConfigString("LOC", "", 79), loc);
   app.savedSplitX = loc.splitX;
@@ -215,9 +205,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     return 2;
   }
   app.mainWindow = main;
-  static ui::HwndLabel mainCaption;
-  mainCaption.Attach(main);
-  ftp::AttachMainCaption(&mainCaption);
   // 14.-15. Command-line mode and the start-up banner.
   app.commandLineMode = DecideCommandLineMode(app.commandLineBuffer);
   if (app.commandLineMode == 1 || showState == SW_MINIMIZE) {
@@ -233,21 +220,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   // 17. The first command.
   if (app.commandLineMode == 1) PostMessageA(main, WM_COMMAND, IDM_CMDLINE, 0);
   else if (Settings().autostart != 0) PostMessageA(main, WM_COMMAND, IDM_CONNECT, 0);
-  // A command-line run brings the window up at its end, and a listed directory refreshes the buttons.
-  app::SetCommandLineShell(app::CommandLineShell{
-      [] {
-        if (HWND w = static_cast<HWND>(App().mainWindow.load())) {
-          ShowWindow(w, SW_SHOWNORMAL);
-          SetForegroundWindow(w);
-        }
-      },
-      [] {
-        if (HWND w = static_cast<HWND>(App().mainWindow.load())) SendMessageA(w, WM_COMMAND, IDM_TYPECHANGED, 0);
-      }});
-  // Automatic type selection tells the main window to refresh its type buttons.
-  transfer::SetTypeChangedNotifier([] {
-    if (HWND w = static_cast<HWND>(App().mainWindow.load())) PostMessageA(w, WM_COMMAND, IDM_TYPECHANGED, 0);
-  });
   // 18. Accelerators.
   accelerators = LoadAcceleratorsA(instance, "ACCEL");
   // 19. The splash window goes here.
@@ -264,18 +236,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   }
   if (msg.message == WM_QUIT) code = static_cast<int>(msg.wParam);
   // After the loop: the data connections, then QUIT on the control connection; then the socket library.
-  ftp::AttachMainCaption(nullptr);
-  ftp::ConnectionState& conn = ftp::Conn();
-  conn.dataSocket = transfer::CloseDataConnection(conn.dataSocket.load());
-  if (conn.listenSocket.load() != ftp::kNoSocket) conn.listenSocket = ftp::CancelAndCloseSocket(conn.listenSocket.load());
-  if (conn.ctrl_skt.load() != ftp::kNoSocket) {
-    ftp::SendFtpCommand(conn.ctrl_skt.load(), "QUIT");
-    conn.ctrl_skt = ftp::CloseSocket(conn.ctrl_skt.load());
-    conn.connected = 0;
-  }
-  listing::ClearListingCache();
+  app::EndSession();
   WSACleanup();
-  listing::ClearListingCache();
   UnregisterWindowClasses(instance);
+  ui::InstallFrontEnd(nullptr);
   return code;
 }

@@ -9,7 +9,7 @@
 #include "core/app_state.h"
 #include "ftp/control.h"
 #include "platform/net.h"
-#include "platform/pump.h"
+#include "ui/front_end.h"
 
 namespace app {
 namespace {
@@ -64,7 +64,7 @@ bool StopWorker(int timeoutMs) {
   if (data != ftp::kNoSocket) platform::ShutdownSocket(data);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (w.running && std::chrono::steady_clock::now() < deadline) {
-    platform::PumpWaitingMessages();
+    ui::Front().PumpWaitingMessages();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   if (w.running) return false;
@@ -75,7 +75,7 @@ bool StopWorker(int timeoutMs) {
 void JoinWorker() {
   WorkerState& w = Worker();
   while (w.running) {
-    platform::PumpWaitingMessages();
+    ui::Front().PumpWaitingMessages();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ReleaseFinished(w);

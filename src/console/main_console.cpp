@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -20,13 +21,17 @@
 #include "ftp/control.h"
 #include "listing/dir_list.h"
 #include "platform/fs.h"
+#include "platform/clock.h"
 #include "platform/net.h"
 #include "app/command_line.h"
+#include "app/lifecycle.h"
 #include "app/startup.h"
 #include "transfer/data_connection.h"
 #include "transfer/progress.h"
 #include "transfer/rules.h"
+#include "transfer/transfer_state.h"
 #include "ui/controls.h"
+#include "ui/front_end.h"
 
 namespace {
 
@@ -53,6 +58,45 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 the transfer was made or the directory listed, 1 it failed,\n"
     "2 the command line could not be used.\n";
+
+// "1.5 MiB" style byte counts for the progress line.
+std::string Bytes(double n) {
+  static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+  int u = 0;
+  while (n >= 1024 && u < 4) {
+    n /= 1024;
+    ++u;
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, u == 0 ? "%.0f %s" : "%.1f %s", n, units[u]);
+  return buf;
+}
+
+// The terminal's progress line from the progress text's byte count (its first number), the
+// time since the transfer opened and the expected total (SIZE): the percentage, bytes, rate
+// and time left.
+std::string ProgressLine(const std::string& text, uint64_t elapsedMs) {
+  long long bytes = std::atoll(text.c_str());
+  if (bytes <= 0) return std::string();
+  long long total = transfer::Transfer().transferTotal.load();
+  double seconds = elapsedMs < 100 ? 0.1 : static_cast<double>(elapsedMs) / 1000.0;
+  double rate = static_cast<double>(bytes) / seconds;
+  std::string line;
+  char buf[64];
+  if (total > 0) {
+    std::snprintf(buf, sizeof buf, "%3d%% ", static_cast<int>(bytes >= total ? 100 : bytes * 100 / total));
+    line += buf;
+  }
+  line += Bytes(static_cast<double>(bytes));
+  if (total > 0) line += " of " + Bytes(static_cast<double>(total));
+  line += "  " + Bytes(rate) + "/s";
+  if (total > bytes && rate > 0) {
+    uint64_t left = static_cast<uint64_t>(static_cast<double>(total - bytes) / rate);
+    std::snprintf(buf, sizeof buf, "  %u:%02u left", static_cast<unsigned>(left / 60), static_cast<unsigned>(left % 60));
+    line += buf;
+  }
+  return line;
+}
 
 // stderr shared by the log and the progress line: a log line first clears the progress line.
 class ConsoleErr {
@@ -91,84 +135,10 @@ class ConsoleErr {
 };
 ConsoleErr err;
 
-// The console's log window: every line of the message log goes to stderr as it is appended.
-class ConsoleLogText : public ui::Edit {
- public:
-  void SetEnabled(bool) override {}
-  bool IsEnabled() const override { return true; }
-  void SetText(const std::string&) override {}
-  std::string Text() const override { return std::string(); }
-  void AppendText(const std::string& text) override {
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find("\r\n", start);
-      if (end == std::string::npos) end = text.size();
-      err.Line(text.substr(start, end - start));
-      start = end + 2;
-    }
-  }
-  void SelectAll() override {}
-};
-
-// "1.5 MiB" style byte counts for the progress line.
-std::string Bytes(double n) {
-  static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
-  int u = 0;
-  while (n >= 1024 && u < 4) {
-    n /= 1024;
-    ++u;
-  }
-  char buf[32];
-  std::snprintf(buf, sizeof buf, u == 0 ? "%.0f %s" : "%.1f %s", n, units[u]);
-  return buf;
-}
-
-// On a terminal one updating line (percentage, bytes, rate, time left when the size is known);
-// elsewhere nothing: the log lines and the statistics line say it all.
-class ConsoleProgress : public transfer::ProgressPort {
- public:
-  ConsoleProgress() : terminal_(isatty(STDERR_FILENO) != 0) {}
-  void Open(bool, const std::string&) override { open_ = true; }
-  void SetProgress(const std::string& text) override {
-    if (text.empty() && terminal_) err.Progress(text);
-  }
-  void SetFigures(int64_t bytes, uint64_t elapsedMs, int64_t expectedTotal) override {
-    if (!terminal_ || bytes <= 0) return;
-    double seconds = elapsedMs < 100 ? 0.1 : static_cast<double>(elapsedMs) / 1000.0;
-    double rate = static_cast<double>(bytes) / seconds;
-    std::string line;
-    char buf[64];
-    if (expectedTotal > 0) {
-      std::snprintf(buf, sizeof buf, "%3d%% ", static_cast<int>(bytes >= expectedTotal ? 100 : bytes * 100 / expectedTotal));
-      line += buf;
-    }
-    line += Bytes(static_cast<double>(bytes));
-    if (expectedTotal > 0) line += " of " + Bytes(static_cast<double>(expectedTotal));
-    line += "  " + Bytes(rate) + "/s";
-    if (expectedTotal > bytes && rate > 0) {
-      uint64_t left = static_cast<uint64_t>(static_cast<double>(expectedTotal - bytes) / rate);
-      std::snprintf(buf, sizeof buf, "  %u:%02u left", static_cast<unsigned>(left / 60), static_cast<unsigned>(left % 60));
-      line += buf;
-    }
-    err.Progress(line);
-  }
-  void Close() override {
-    err.EndProgress();
-    open_ = false;
-  }
-  bool IsOpen() const override { return open_; }
-
- private:
-  bool terminal_;
-  bool open_ = false;
-};
-
 // Prompts on the terminal, with the echo off for passwords. Without a terminal (or at the end
 // of input) the prompt is cancelled.
-class ConsolePrompts : public core::PromptPort {
- public:
-  int Run(core::PromptKind kind, const std::string& promptText, std::string& input,
-          const std::vector<std::string>&) override {
+int AskOnTerminal(core::PromptKind kind, const std::string& promptText, std::string& input) {
+  {
     if (!isatty(STDIN_FILENO)) return 0;
     bool hidden = kind == core::PromptKind::kPassword;
     err.Line("");
@@ -201,6 +171,38 @@ class ConsolePrompts : public core::PromptPort {
     if (!line.empty() || hidden) input = line;
     return 1;
   }
+}
+
+// The console's front end: every line of the message log goes to stderr as it is appended,
+// prompts are asked on the terminal, a transfer's running figures update one line; message
+// boxes are printed (the memory front end's way).
+class ConsoleFrontEnd : public ui::MemoryFrontEnd {
+ public:
+  void AppendLogLine(const std::string& line) override { err.Line(line); }
+  int Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
+             const std::vector<std::string>&) override {
+    return AskOnTerminal(kind, promptText, input);
+  }
+  // The status text is already in the log. On a terminal one line shows the running figures;
+  // elsewhere nothing: the log lines and the statistics line say it all.
+  void ProgressOpen(bool, const std::string&) override {
+    progressShown_ = true;
+    openedMs_ = platform::CurrentClock().NowMs();
+  }
+  void ProgressText(const std::string& text) override {
+    if (!terminal_) return;
+    err.Progress(text.empty() ? text : ProgressLine(text, platform::CurrentClock().NowMs() - openedMs_));
+  }
+  void ProgressClose() override {
+    err.EndProgress();
+    progressShown_ = false;
+  }
+  bool ProgressIsOpen() const override { return progressShown_; }
+
+ private:
+  bool terminal_ = isatty(STDERR_FILENO) != 0;
+  bool progressShown_ = false;
+  uint64_t openedMs_ = 0;
 };
 
 // The remote lists of a listed directory on stdout: "D <item>" for each directory-list item,
@@ -211,19 +213,6 @@ void PrintRemoteLists(const ui::ListBox& dirs, const ui::ListBox& files) {
   std::fflush(stdout);
 }
 
-// Sends QUIT on a control connection still open, closes every socket of the session and
-// deletes the listing files.
-void EndSession() {
-  ftp::ConnectionState& c = ftp::Conn();
-  c.dataSocket = transfer::CloseDataConnection(c.dataSocket.load());
-  if (c.listenSocket.load() != ftp::kNoSocket) c.listenSocket = ftp::CancelAndCloseSocket(c.listenSocket.load());
-  if (c.ctrl_skt.load() != ftp::kNoSocket) {
-    ftp::SendFtpCommand(c.ctrl_skt.load(), "QUIT");
-    c.ctrl_skt = ftp::CloseSocket(c.ctrl_skt.load());
-    c.connected = 0;
-  }
-  listing::ClearListingCache();
-}
 
 }  // namespace
 
@@ -255,17 +244,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   ftp::InstallBlockingHook();
-  ConsolePrompts prompts;
-  ConsoleProgress progress;
-  ConsoleLogText logText;
-  core::SetPromptPort(&prompts);
-  transfer::SetProgressPort(&progress);
-  core::AttachLogText(&logText);
+  ConsoleFrontEnd frontEnd;
+  ui::InstallFrontEnd(&frontEnd);
 
   core::AppState& app = core::App();
-  std::optional<size_t> rest = profiles::ReadProgramSettings(line);
-  app.commandLineBuffer = rest ? line.substr(*rest) : std::string();
-  app.startDirectory = platform::CurrentDirectory();
+  app::ReadStartupState(line);
   transfer::LoadSounds();
 
   // The remote pane the directory case fills: directories sorted, files as SORTLBX says.
@@ -278,10 +261,8 @@ int main(int argc, char** argv) {
 
   int result = app::RunCommandLine(app.commandLineBuffer);
   if (result == 2) PrintRemoteLists(remoteDirs, remoteFiles);
-  EndSession();
+  app::EndSession();
   pane.Reset();
-  core::AttachLogText(nullptr);
-  transfer::SetProgressPort(nullptr);
-  core::SetPromptPort(nullptr);
+  ui::InstallFrontEnd(nullptr);
   return result == 1 || result == 2 ? 0 : 1;
 }

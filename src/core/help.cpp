@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "core/settings.h"
+#include "ui/front_end.h"
 
 namespace core {
 namespace {
-std::atomic<HelpPort*> port{nullptr};
 }
 
 const HelpTopic* HelpBook::Find(int context) const {
@@ -55,7 +55,6 @@ bool LoadHelpFile(const std::string& path, HelpBook& book) {
   return true;
 }
 
-void SetHelpPort(HelpPort* p) { port.store(p); }
 
 int HelpContextToShow(int context) {
   if (context == 0) context = kHelpContents;
@@ -64,11 +63,11 @@ int HelpContextToShow(int context) {
 }
 
 void ShowHelp(int context) {
-  if (HelpPort* p = port.load()) p->Show(Files().helpFile, HelpContextToShow(context));
+  ui::Front().ShowHelp(Files().helpFile, HelpContextToShow(context));
 }
 
 void QuitHelp() {
-  if (HelpPort* p = port.load()) p->Quit();
+  ui::Front().QuitHelp();
 }
 
 }  // namespace core

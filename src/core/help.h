@@ -27,17 +27,6 @@ HelpBook ParseHelpText(const std::string& text);
 // Reads and parses a help file; false when it cannot be read.
 bool LoadHelpFile(const std::string& path, HelpBook& book);
 
-// Where a topic is shown: the Win32 shell opens its help window.
-class HelpPort {
- public:
-  virtual ~HelpPort() = default;
-  // Shows the topic of that context number (kHelpContents for the contents).
-  virtual void Show(const std::string& helpFile, int context) = 0;
-  // The program ends: close whatever the port opened.
-  virtual void Quit() = 0;
-};
-void SetHelpPort(HelpPort* port);
-
 // The context a help request opens: 0 counts as 10; above 10 its low 16 bits; else the contents.
 int HelpContextToShow(int context);
 // Opens the help file at that context (see HelpContextToShow).

@@ -9,6 +9,7 @@
 
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "ui/front_end.h"
 
 namespace core {
 namespace {
@@ -18,9 +19,6 @@ struct MessageLog {
   char ring[kRingLines][kLineChars + 1] = {};
   int count = 0;
   int viewPos = 1;
-  ui::Label* upper = nullptr;
-  ui::Label* lower = nullptr;
-  ui::Edit* logText = nullptr;
 };
 
 MessageLog& Log() {
@@ -28,9 +26,13 @@ MessageLog& Log() {
   return log;
 }
 
-void ShowView(MessageLog& log, int pos) {
-  if (log.lower) log.lower->SetText(log.ring[pos]);
-  if (log.upper && pos > 0) log.upper->SetText(log.ring[pos - 1]);
+// The two status lines showing the ring around position `pos` (copied under the lock).
+struct StatusView {
+  std::string upper, lower;
+  bool hasUpper = false;
+};
+StatusView ViewAt(const MessageLog& log, int pos) {
+  return StatusView{pos > 0 ? log.ring[pos - 1] : "", log.ring[pos], pos > 0};
 }
 
 }  // namespace
@@ -48,38 +50,63 @@ void LogMessage(const char* format, ...) {
 void LogLine(const std::string& text) {
   if (!text.empty() && text[0] == '[' && Settings().verbose.load() == 0) return;
   MessageLog& log = Log();
-  std::lock_guard<std::mutex> guard(log.lock);
-  int slot;
-  if (log.count == kRingLines) {
-    std::memmove(log.ring[0], log.ring[1], sizeof log.ring[0] * (kRingLines - 1));
-    slot = kRingLines - 1;
-  } else {
-    slot = log.count++;
+  std::string line;
+  StatusView view;
+  {
+    std::lock_guard<std::mutex> guard(log.lock);
+    int slot;
+    if (log.count == kRingLines) {
+      std::memmove(log.ring[0], log.ring[1], sizeof log.ring[0] * (kRingLines - 1));
+      slot = kRingLines - 1;
+    } else {
+      slot = log.count++;
+    }
+    size_t n = std::min(text.size(), static_cast<size_t>(kLineChars));
+    // A zero byte inside the text ends the line, as it would in the slot.
+    n = std::min(n, std::strlen(text.c_str()));
+    std::memcpy(log.ring[slot], text.data(), n);
+    log.ring[slot][n] = '\0';
+    log.viewPos = slot;
+    line = log.ring[slot];
+    view = ViewAt(log, slot);
   }
-  size_t n = std::min(text.size(), static_cast<size_t>(kLineChars));
-  // A zero byte inside the text ends the line, as it would in the slot.
-  n = std::min(n, std::strlen(text.c_str()));
-  std::memcpy(log.ring[slot], text.data(), n);
-  log.ring[slot][n] = '\0';
-  if (log.logText) log.logText->AppendText(std::string(log.ring[slot]) + "\r\n");
-  if (log.lower) log.lower->SetText(log.ring[slot]);
-  if (slot > 0 && log.upper) log.upper->SetText(log.ring[slot - 1]);
-  log.viewPos = slot;
+  // The views are updated after the lock is released: a front end that hands them to another
+  // thread never waits while holding it.
+  ui::Front().AppendLogLine(line);
+  ui::Front().ShowStatusLines(view.upper, view.lower, view.hasUpper);
 }
 
 void ScrollStatusLines(int delta) {
   MessageLog& log = Log();
+  StatusView view;
+  {
+    std::lock_guard<std::mutex> guard(log.lock);
+    log.viewPos += delta;
+    if (log.viewPos < 1) {
+      log.viewPos = 1;
+      return;
+    }
+    if (log.viewPos > log.count - 1) {
+      log.viewPos = log.count > 0 ? log.count - 1 : 1;
+      return;
+    }
+    view = ViewAt(log, log.viewPos);
+  }
+  ui::Front().ShowStatusLines(view.upper, view.lower, view.hasUpper);
+}
+
+void CurrentStatusLines(std::string& upper, std::string& lower) {
+  MessageLog& log = Log();
   std::lock_guard<std::mutex> guard(log.lock);
-  log.viewPos += delta;
-  if (log.viewPos < 1) {
-    log.viewPos = 1;
-    return;
-  }
-  if (log.viewPos > log.count - 1) {
-    log.viewPos = log.count > 0 ? log.count - 1 : 1;
-    return;
-  }
-  ShowView(log, log.viewPos);
+  StatusView view = log.count > 0 ? ViewAt(log, std::min(log.viewPos, log.count - 1)) : StatusView{};
+  upper = view.upper;
+  lower = view.lower;
+}
+
+std::string LogWindowText() {
+  std::string all;
+  for (const auto& line : StoredLines()) all += line + "\r\n";
+  return all;
 }
 
 std::vector<std::string> StoredLines() {
@@ -98,31 +125,6 @@ int StoredLineCount() {
 int StatusViewPosition() {
   std::lock_guard<std::mutex> guard(Log().lock);
   return Log().viewPos;
-}
-
-void AttachStatusLines(ui::Label* upper, ui::Label* lower) {
-  std::lock_guard<std::mutex> guard(Log().lock);
-  Log().upper = upper;
-  Log().lower = lower;
-}
-
-void AttachLogText(ui::Edit* text) {
-  MessageLog& log = Log();
-  std::lock_guard<std::mutex> guard(log.lock);
-  log.logText = text;
-  if (!text) return;
-  std::string all;
-  for (int i = 0; i < log.count; ++i) {
-    all += log.ring[i];
-    all += "\r\n";
-  }
-  text->AppendText(all);
-  text->SelectAll();
-}
-
-bool LogWindowOpen() {
-  std::lock_guard<std::mutex> guard(Log().lock);
-  return Log().logText != nullptr;
 }
 
 bool WriteLogTo(const std::string& path) {
@@ -144,8 +146,6 @@ void ResetMessageLog() {
   std::memset(log.ring, 0, sizeof log.ring);
   log.count = 0;
   log.viewPos = 1;
-  log.upper = log.lower = nullptr;
-  log.logText = nullptr;
 }
 
 }  // namespace core

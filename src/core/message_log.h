@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls.h"
 
 namespace core {
 
@@ -23,17 +22,16 @@ void LogLine(const std::string& text);
 // Moves the status view one line up (-1) or down (+1), clamped to the stored lines.
 void ScrollStatusLines(int delta);
 
+// The texts the two status lines show now (upper, lower), for a front end that updates them later.
+void CurrentStatusLines(std::string& upper, std::string& lower);
+
+// What a freshly opened log window shows: every stored line, each ended by CR LF.
+std::string LogWindowText();
+
 // The stored lines, oldest first.
 std::vector<std::string> StoredLines();
 int StoredLineCount();
 int StatusViewPosition();
-
-// The shell tells the log where its status lines and its open log window's text are (nullptr: none).
-void AttachStatusLines(ui::Label* upper, ui::Label* lower);
-// Fills a freshly opened log window's text with every stored line and selects it all;
-// nullptr when the window closes.
-void AttachLogText(ui::Edit* text);
-bool LogWindowOpen();
 
 // Asks for a file name and writes the ring to it, one line each; cancel or an unwritable
 // file end it without a message.
@@ -41,7 +39,7 @@ void SaveLog();
 // Writes the ring to a file; false when the file could not be opened.
 bool WriteLogTo(const std::string& path);
 
-// Empties the ring and detaches every control (tests).
+// Empties the ring (tests).
 void ResetMessageLog();
 
 }  // namespace core

@@ -9,6 +9,7 @@
 #include "core/shell_win32.h"
 #include "resources/resource.h"
 #include "ui/controls_win32.h"
+#include "ui/front_end.h"
 #include "ui/message_box.h"
 
 namespace core {
@@ -17,13 +18,6 @@ namespace {
 HWND MainHwnd() { return static_cast<HWND>(App().mainWindow.load()); }
 HINSTANCE Instance() { return static_cast<HINSTANCE>(App().appInstance); }
 
-class Win32MessageBox : public ui::MessageBoxPort {
- public:
-  int Show(const std::string& text, const std::string& caption, unsigned flags, bool owned) override {
-    return MessageBoxA(owned ? MainHwnd() : nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(),
-                       flags);
-  }
-};
 
 // What the open prompt dialog works on (prompts are modal and one at a time).
 struct PromptDialog {
@@ -35,19 +29,6 @@ struct PromptDialog {
 
 int InputControlId() { return activePrompt.combo ? IDC_INPUTCOMBO : IDC_INPUT; }
 
-class Win32Prompts : public PromptPort {
- public:
-  int Run(PromptKind kind, const std::string& promptText, std::string& input,
-          const std::vector<std::string>& history) override {
-    activePrompt = PromptDialog{&promptText, &input, &history, kind == PromptKind::kCombo};
-    const char* resource = kind == PromptKind::kPassword ? "DLG_INPUT_PASSWORD"
-                           : kind == PromptKind::kCombo  ? "DLG_INPUT1"
-                                                         : "DLG_INPUT";
-    INT_PTR r = DialogBoxParamA(Instance(), resource, MainHwnd(), MV_InputMsgProc, 0);
-    activePrompt = PromptDialog{};
-    return r == 1 ? 1 : 0;
-  }
-};
 
 // ---- the help window: one topic in a read-only text control ----
 
@@ -66,9 +47,8 @@ LRESULT CALLBACK HelpWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-class Win32Help : public HelpPort {
- public:
-  void Show(const std::string& helpFile, int context) override {
+void ShowHelpWindow(const std::string& helpFile, int context) {
+  {
     HelpBook book;
     std::string title = "MIRVAN32 Help", text;
     if (!LoadHelpFile(helpFile, book)) {
@@ -104,10 +84,7 @@ class Win32Help : public HelpPort {
     ShowWindow(helpWindow, SW_SHOWNORMAL);
     SetForegroundWindow(helpWindow);
   }
-  void Quit() override {
-    if (helpWindow) DestroyWindow(helpWindow);
-  }
-};
+}
 
 // F1 and F2 anywhere in the open prompt open help with the caller's context: the keys go to
 // the focused control, so the dialog's modal loop is watched through a message filter.
@@ -181,13 +158,25 @@ INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-void InstallWin32Ports() {
-  static Win32MessageBox box;
-  static Win32Prompts prompts;
-  static Win32Help help;
-  ui::SetMessageBoxPort(&box);
-  SetPromptPort(&prompts);
-  SetHelpPort(&help);
+int Win32Dialogs::ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool owned) {
+  return MessageBoxA(owned ? MainHwnd() : nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(), flags);
+}
+
+int Win32Dialogs::Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
+                         const std::vector<std::string>& history) {
+  activePrompt = PromptDialog{&promptText, &input, &history, kind == PromptKind::kCombo};
+  const char* resource = kind == PromptKind::kPassword ? "DLG_INPUT_PASSWORD"
+                         : kind == PromptKind::kCombo  ? "DLG_INPUT1"
+                                                       : "DLG_INPUT";
+  INT_PTR r = DialogBoxParamA(Instance(), resource, MainHwnd(), MV_InputMsgProc, 0);
+  activePrompt = PromptDialog{};
+  return r == 1 ? 1 : 0;
+}
+
+void Win32Dialogs::ShowHelp(const std::string& helpFile, int context) { ShowHelpWindow(helpFile, context); }
+
+void Win32Dialogs::QuitHelp() {
+  if (helpWindow) DestroyWindow(helpWindow);
 }
 
 void CenterDialog(HWND dialog) {

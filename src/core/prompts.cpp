@@ -8,7 +8,6 @@
 namespace core {
 namespace {
 
-std::atomic<PromptPort*> port{nullptr};
 std::atomic<std::vector<std::string> (*)()> historySource{nullptr};
 
 std::string FormatPrompt(const char* format, va_list args) {
@@ -19,13 +18,12 @@ std::string FormatPrompt(const char* format, va_list args) {
 
 int RunPrompt(PromptKind kind) {
   PromptState& st = Prompts();
-  PromptPort* p = port.load();
   std::vector<std::string> history;
   if (kind == PromptKind::kCombo) {
     if (auto src = historySource.load()) history = src();
   }
   std::string answer = st.inputBuffer;
-  int ok = p ? p->Run(kind, st.promptText, answer, history) : 0;
+  int ok = ui::Front().Prompt(kind, st.promptText, answer, history);
   if (ok) st.inputBuffer = answer.substr(0, kInputMax);
   st.currentHelpContext = 0;
   return ok ? 1 : 0;
@@ -40,7 +38,6 @@ PromptState& Prompts() {
   return state;
 }
 
-void SetPromptPort(PromptPort* p) { port.store(p); }
 void SetPromptHistorySource(std::vector<std::string> (*source)()) { historySource.store(source); }
 
 int GetInputString(std::string* buffer, const char* format, ...) {

@@ -4,26 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "ui/front_end.h"
+
 namespace core {
 
 constexpr size_t kInputMax = 69;  // longest answer a prompt takes
 
-enum class PromptKind { kPlain, kCombo, kPassword };
-
-// How a prompt is shown: the Win32 shell runs the dialog, the console asks on the
-// terminal, tests answer from a script.
-class PromptPort {
- public:
-  virtual ~PromptPort() = default;
-  // Shows the prompt with `promptText`; the field starts with `input`. On Ok the port stores
-  // the answer (at most kInputMax characters) in `input` and returns 1; Cancel returns 0 and
-  // leaves `input` alone. `history` fills the combo prompt's list.
-  virtual int Run(PromptKind kind, const std::string& promptText, std::string& input,
-                  const std::vector<std::string>& history) = 0;
-};
-
-// Installs the port (nullptr: every prompt is cancelled).
-void SetPromptPort(PromptPort* port);
+using PromptKind = ui::PromptKind;
 
 // The shared prompt state.
 struct PromptState {

@@ -2,6 +2,11 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "ui/front_end.h"
+
 namespace core {
 
 // Centres a dialog over the main window's client area (or the desktop when the main window
@@ -18,8 +23,17 @@ void SetLabelFont(HFONT font);
 // The background brush of button faces, made on first use and kept for the run.
 HBRUSH BackgroundBrush();
 
-// Installs the message-box, prompt and help ports that show real windows.
-void InstallWin32Ports();
+// The questions and the help of the Win32 shell: real message boxes, the prompt dialogs and the
+// help window. The main window's front end builds on it; what concerns the main window is left
+// to it (so a front end that forgets one does not compile).
+class Win32Dialogs : public ui::FrontEnd {
+ public:
+  int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool owned) override;
+  int Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
+             const std::vector<std::string>& history) override;
+  void ShowHelp(const std::string& helpFile, int context) override;
+  void QuitHelp() override;
+};
 
 // The prompt dialogs' procedure (DLG_INPUT, DLG_INPUT_PASSWORD; DLG_INPUT1 uses its twin).
 INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

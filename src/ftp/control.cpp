@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/pump.h"
 #include "profiles/session_profile.h"
+#include "ui/front_end.h"
 
 namespace ftp {
 namespace {
@@ -401,7 +402,7 @@ int KeepAliveTick() {
 }
 
 void BlockingHook() {
-  platform::PumpWaitingMessages();
+  ui::Front().PumpWaitingMessages();
   NetTimerPoll();
   if (Conn().abortFlag) platform::CancelBlockingCall();
 }

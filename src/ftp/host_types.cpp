@@ -9,6 +9,7 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "profiles/session_profile.h"
+#include "ui/front_end.h"
 
 namespace ftp {
 namespace {
@@ -56,12 +57,6 @@ std::string Lower(std::string s) {
 
 bool Contains(const std::string& text, const char* pattern) { return text.find(pattern) != std::string::npos; }
 
-struct RemoteButtons {
-  ui::Button* mkd = nullptr;
-  ui::Button* rmd = nullptr;
-  ui::Button* rename = nullptr;
-  ui::Button* dele = nullptr;
-} buttons;
 
 int& CurrentType() { return profiles::CurrentProfile().hostType; }
 
@@ -179,16 +174,9 @@ void DetectHostType(platform::Socket s) {
   h.hostTypeKnown = 1;
 }
 
-void AttachRemoteButtons(ui::Button* mkd, ui::Button* rmd, ui::Button* rename, ui::Button* dele) {
-  buttons = RemoteButtons{mkd, rmd, rename, dele};
-}
-
 void UpdateRemoteButtons() {
   const HostFacts& h = Host();
-  if (buttons.mkd) buttons.mkd->SetEnabled(h.canMkd != 0);
-  if (buttons.rmd) buttons.rmd->SetEnabled(h.canRmd != 0);
-  if (buttons.rename) buttons.rename->SetEnabled(h.canRename != 0);
-  if (buttons.dele) buttons.dele->SetEnabled(h.canDele != 0);
+  ui::Front().SetRemoteCapabilities(h.canMkd != 0, h.canRmd != 0, h.canRename != 0, h.canDele != 0);
 }
 
 }  // namespace ftp

@@ -30,9 +30,8 @@ int DetectHostTypeFromGreeting(const std::string& line);
 // flags and UseCdup, updates the remote buttons and sets hostTypeKnown (see the RSX case).
 void DetectHostType(platform::Socket s);
 
-// The remote MkDir, RmDir, Rename and Delete buttons DetectHostType enables (nullptr: none).
-void AttachRemoteButtons(ui::Button* mkd, ui::Button* rmd, ui::Button* rename, ui::Button* dele);
-// Enables or disables them from the capability flags.
+// The remote MkDir, RmDir, Rename and Delete buttons follow the capability flags (through the
+// front end).
 void UpdateRemoteButtons();
 
 }  // namespace ftp

@@ -15,14 +15,13 @@
 #include "ftp/host_types.h"
 #include "platform/fs.h"
 #include "profiles/profile_store.h"
+#include "ui/front_end.h"
 
 namespace ftp {
 namespace {
 
 using core::LogLine;
 using core::LogMessage;
-
-ui::Label* caption = nullptr;
 
 // Asks while `field` is empty; stops on Cancel. Clears the shared input buffer afterwards so
 // a typed secret does not stay there.
@@ -57,8 +56,6 @@ void ReadFirewall(int& port, int& fireType) {
 }
 
 }  // namespace
-
-void AttachMainCaption(ui::Label* label) { caption = label; }
 
 Socket Login(profiles::SessionProfile& profile) {
   ConnectionState& c = Conn();
@@ -227,7 +224,7 @@ Socket Login(profiles::SessionProfile& profile) {
   } else {
     facts.hostTypeKnown = 0;
   }
-  if (caption) caption->SetText(std::string(core::kProgramCaption) + " " + profile.host);
+  ui::Front().SetMainCaption(std::string(core::kProgramCaption) + " " + profile.host);
   return s;
 }
 

@@ -20,7 +20,5 @@ platform::Socket Login(profiles::SessionProfile& profile);
 // 1, or 0 when it cannot be entered.
 int SetLocalDir(const std::string& path);
 
-// Where login writes the caption "MIRVAN32 <host>" (the main window's title; nullptr: none).
-void AttachMainCaption(ui::Label* caption);
 
 }  // namespace ftp

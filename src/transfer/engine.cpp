@@ -21,6 +21,7 @@
 #include "transfer/progress.h"
 #include "transfer/rules.h"
 #include "transfer/transfer_state.h"
+#include "ui/front_end.h"
 #include "ui/message_box.h"
 
 namespace transfer {
@@ -30,7 +31,6 @@ using platform::kNoSocket;
 
 namespace {
 
-std::atomic<void (*)()> typeChanged{nullptr};
 
 void ErrorSound() {
   if (core::Settings().bell) PlaySoundEvent(kSoundError);
@@ -59,7 +59,7 @@ int BeginTransfer(Socket ctrl, const std::string& amodeName, char& type) {
   if (core::Settings().amode) {
     type = IsAsciiExtension(amodeName) ? 'A' : 'I';
     core::Settings().mode = type;
-    if (auto notify = typeChanged.load()) notify();
+    ui::Front().TransferTypeChanged();
   }
   if (type != c.serverTransferType) {
     if (type == 'L') ftp::SendFtpCommand(ctrl, "TYPE L 8");
@@ -141,7 +141,6 @@ int CanReadSource(const std::string& path) {
 
 }  // namespace
 
-void SetTypeChangedNotifier(void (*notify)()) { typeChanged = notify; }
 
 void QuoteArgument(std::string& command) {
   size_t word = command.find(' ');
@@ -295,7 +294,7 @@ int SendFileData(Socket data, const std::string& path) {
       break;
     }
     ShowProgress(total, start, Tick(), size > 0 ? size : 0);
-    platform::PumpWaitingMessages();
+    ui::Front().PumpWaitingMessages();
   }
   uint64_t end = Tick();
   std::fclose(f);
@@ -347,7 +346,7 @@ int ReceiveFileData(Socket data, const std::string& path) {
     total += lastRecv;
     int64_t expected = Transfer().transferTotal.load();
     ShowProgress(total, start, Tick(), expected > restartOffset ? expected - restartOffset : 0);
-    platform::PumpWaitingMessages();
+    ui::Front().PumpWaitingMessages();
   }
   uint64_t end = Tick();
   if (lastRecv == 0 && total == 0 && !c.abortFlag.load()) openTarget();  // an empty file

@@ -28,7 +28,5 @@ int ReceiveFileData(Socket data, const std::string& path);
 // Puts a command's argument between single quotes, in place ("RETR x" -> "RETR 'x'").
 void QuoteArgument(std::string& command);
 
-// Told when automatic type selection changed MODE (the main window refreshes its buttons).
-void SetTypeChangedNotifier(void (*notify)());
 
 }  // namespace transfer

@@ -8,10 +8,18 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "transfer/transfer_state.h"
+#include "ui/front_end.h"
 
 namespace transfer {
 namespace {
-std::atomic<ProgressPort*> port{nullptr};
+// Forwards the engine's progress calls to whichever front end is installed.
+class FrontEndProgress : public ProgressPort {
+ public:
+  void Open(bool sending, const std::string& statusText) override { ui::Front().ProgressOpen(sending, statusText); }
+  void SetProgress(const std::string& text) override { ui::Front().ProgressText(text); }
+  void Close() override { ui::Front().ProgressClose(); }
+  bool IsOpen() const override { return ui::Front().ProgressIsOpen(); }
+};
 std::atomic<uint64_t> lastUpdate{0};
 
 std::string MinutesSeconds(uint64_t seconds) {
@@ -21,8 +29,10 @@ std::string MinutesSeconds(uint64_t seconds) {
 }
 }  // namespace
 
-void SetProgressPort(ProgressPort* p) { port.store(p); }
-ProgressPort* CurrentProgressPort() { return port.load(); }
+ProgressPort* CurrentProgressPort() {
+  static FrontEndProgress progress;
+  return &progress;
+}
 void ResetProgressThrottle() { lastUpdate = 0; }
 
 Rate ComputeRate(int64_t bytes, uint64_t elapsedMs, int tranrate) {
@@ -68,8 +78,8 @@ std::string ProgressText(int64_t bytes, uint64_t start, uint64_t now, int64_t to
 }
 
 void ShowProgress(int64_t bytes, uint64_t start, uint64_t now, int64_t total) {
-  ProgressPort* p = port.load();
-  if (!p || !p->IsOpen()) return;
+  ProgressPort* p = CurrentProgressPort();
+  if (!p->IsOpen()) return;
   if (bytes == 0) {
     p->SetProgress("");
     return;
@@ -79,7 +89,6 @@ void ShowProgress(int64_t bytes, uint64_t start, uint64_t now, int64_t total) {
     lastUpdate = now;
   }
   p->SetProgress(ProgressText(bytes, start, now, total));
-  p->SetFigures(bytes, now - start, total);
 }
 
 void ReportTransferStats(const char* label, int64_t bytes, uint64_t start, uint64_t end, bool failed) {

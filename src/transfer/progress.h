@@ -14,6 +14,7 @@ struct Rate {
 // second, 0 in bits (a byte counting as 10 bits).
 Rate ComputeRate(int64_t bytes, uint64_t elapsedMs, int tranrate);
 
+// The progress of a transfer as the engine drives it; it reaches the front end's progress.
 class ProgressPort {
  public:
   virtual ~ProgressPort() = default;
@@ -23,11 +24,8 @@ class ProgressPort {
   virtual void SetProgress(const std::string& text) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
-  // The running figures behind the text (bytes so far, time since the start, the expected
-  // total or 0), at the same moments; a shell that draws its own line uses them.
-  virtual void SetFigures(int64_t /*bytes*/, uint64_t /*elapsedMs*/, int64_t /*expectedTotal*/) {}
 };
-void SetProgressPort(ProgressPort* port);
+// The front end's progress (never null).
 ProgressPort* CurrentProgressPort();
 
 // Updates the progress text (at most every 500 ms); all zero clears it.

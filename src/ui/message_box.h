@@ -1,5 +1,5 @@
-// The message-box port: every message box of the program goes through it, so the
-// Win32 shell shows a real one, the console prints it and tests answer it.
+// Message boxes: every message box of the program goes through the front end, so the Win32
+// shell shows a real one, the console prints it and tests answer it.
 #pragma once
 #include <string>
 
@@ -11,15 +11,8 @@ constexpr unsigned kMbIconStop = 0x10, kMbIconQuestion = 0x20, kMbIconExclamatio
 // Answers.
 constexpr int kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
 
-class MessageBoxPort {
- public:
-  virtual ~MessageBoxPort() = default;
-  // Shows the text; `owned` is false for a box without an owner window. Returns the button pressed.
-  virtual int Show(const std::string& text, const std::string& caption, unsigned flags, bool owned) = 0;
-};
-
-// Installs the port (nullptr restores the default, which writes to stderr and answers Ok/Yes).
-void SetMessageBoxPort(MessageBoxPort* port);
+// Shows the text through the front end; `owned` is false for a box without an owner window.
+// Returns the button pressed.
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags, bool owned = true);
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "app/windows_win32.h"
+#include "app/front_end_win32.h"
 #include "core/shell_win32.h"
 #include "support/temp_dir.h"
 #include "ui/controls_win32.h"
@@ -22,7 +23,8 @@ class ShellWindows : public ::testing::Test {
     core::ResetMessageLog();
     ASSERT_EQ(app::RegisterWindowClasses(inst, DefWindowProcA, GetSysColor(COLOR_BTNFACE)), 0);
     app::BuildFtpMenu();
-    core::InstallWin32Ports();
+    static app::Win32FrontEnd frontEnd;  // the real windows answer
+    ui::InstallFrontEnd(&frontEnd);
   }
   void TearDown() override {
     if (HWND w = FindWindowA("MIRVANDBWNDC", "Message Log")) SendMessageA(w, WM_CLOSE, 0, 0);
@@ -80,7 +82,7 @@ TEST_F(ShellWindows, LogWindowShowsTheRingAndFollowsNewLines) {
   SendMessageA(w, WM_COMMAND, 5555, 0);
   Pump();
   EXPECT_FALSE(IsWindow(w));
-  EXPECT_FALSE(core::LogWindowOpen());
+  EXPECT_FALSE(app::LogWindowOpen());
   core::LogLine("after close");
   EXPECT_EQ(core::StoredLines().size(), 3u);
 }

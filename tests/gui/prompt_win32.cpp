@@ -6,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "core/prompts.h"
+#include "app/front_end_win32.h"
 #include "core/shell_win32.h"
 #include "resources/resource.h"
 #include "support/dialog_script_win32.h"
@@ -22,12 +23,12 @@ class PromptDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     core::App().appInstance = GetModuleHandleA(nullptr);
-    core::InstallWin32Ports();
+    static app::Win32FrontEnd frontEnd;  // the real windows answer
+    ui::InstallFrontEnd(&frontEnd);
     core::Prompts().Reset();
   }
   void TearDown() override {
-    core::SetPromptPort(nullptr);
-    core::SetHelpPort(nullptr);
+    ui::InstallFrontEnd(nullptr);
   }
 };
 

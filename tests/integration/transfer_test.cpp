@@ -1,6 +1,8 @@
 // The transfer engine against real servers on loopback, in passive and active mode.
 #include <gtest/gtest.h>
 
+#include "support/ports.h"
+
 #include "integration/real_session_fixture.h"
 #include "transfer/engine.h"
 #include "transfer/progress.h"
@@ -17,7 +19,7 @@ class Transfers : public RealSessionTest {
     Connect();
   }
   void TearDown() override {
-    transfer::SetProgressPort(nullptr);
+    testing_support::TestFront().progress = nullptr;
     RealSessionTest::TearDown();
   }
   int CountLogged(const std::string& line) {
@@ -106,7 +108,7 @@ TEST_P(Transfers, LocalWriteErrorAbortsWithUrgentAbor) {
 
 namespace {
 // Presses Cancel as soon as the first progress shows.
-class CancellingProgress : public transfer::ProgressPort {
+class CancellingProgress : public testing_support::ProgressRecorder {
  public:
   void Open(bool, const std::string&) override { open = true; }
   void SetProgress(const std::string& text) override {
@@ -116,7 +118,6 @@ class CancellingProgress : public transfer::ProgressPort {
     }
   }
   void Close() override { open = false; }
-  bool IsOpen() const override { return open; }
   bool open = false;
   int updates = 0;
 };
@@ -127,7 +128,7 @@ TEST_P(Transfers, CancelStopsADownload) {
   std::string up = local.Write("big.bin", big);
   ASSERT_EQ(transfer::SendFile(ctrl, "STOR big.bin", up, 'I'), 2);
   CancellingProgress cancel;
-  transfer::SetProgressPort(&cancel);
+  testing_support::TestFront().progress = &cancel;
   core::Settings().hash = 0;  // every block shows progress
   core::ResetMessageLog();
   std::string down = local.File("partial.bin");

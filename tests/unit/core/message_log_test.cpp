@@ -20,10 +20,21 @@ class MessageLogTest : public ::testing::Test {
   void SetUp() override {
     core::ResetMessageLog();
     core::Settings().verbose = 0;
-    core::AttachStatusLines(&upper, &lower);
   }
   void TearDown() override { core::ResetMessageLog(); }
-  ui::MemoryLabel upper, lower;
+  testing_support::TestFrontEnd& front = testing_support::ResetTestFront();
+  ui::MemoryLabel& upper = front.upperStatus;
+  ui::MemoryLabel& lower = front.lowerStatus;
+  // The log window as a front end shows it: the ring when it opens, then each new line.
+  void OpenLogWindow() {
+    std::lock_guard<std::mutex> guard(front.lock);
+    front.logText.SetText(core::LogWindowText());
+    front.logWindowOpen = true;
+  }
+  void CloseLogWindow() {
+    std::lock_guard<std::mutex> guard(front.lock);
+    front.logWindowOpen = false;
+  }
 };
 }  // namespace
 
@@ -112,31 +123,26 @@ TEST_F(MessageLogTest, ScrollingStopsAtBothEnds) {
 
 TEST_F(MessageLogTest, LogWindowGetsTheRingThenEachLine) {
   core::LogLine("before");
-  ui::MemoryEdit text;
-  core::AttachLogText(&text);
-  EXPECT_TRUE(core::LogWindowOpen());
-  EXPECT_TRUE(text.allSelected());
+  OpenLogWindow();
   core::LogLine("after");
-  EXPECT_EQ(text.Text(), "before\r\nafter\r\n");
-  core::AttachLogText(nullptr);
+  EXPECT_EQ(front.logText.Text(), "before\r\nafter\r\n");
+  CloseLogWindow();
   core::LogLine("closed");
-  EXPECT_EQ(text.Text(), "before\r\nafter\r\n");
+  EXPECT_EQ(front.logText.Text(), "before\r\nafter\r\n");
 }
 
 TEST_F(MessageLogTest, TwoThreadsNeverLoseOrTearLines) {
-  core::AttachStatusLines(nullptr, nullptr);
   auto writer = [](char tag) {
     for (int i = 0; i < 2000; ++i) core::LogMessage("%c %04d %s", tag, i, std::string(80, tag).c_str());
   };
-  ui::MemoryEdit text;
-  core::AttachLogText(&text);
+  OpenLogWindow();
   std::thread a(writer, 'A'), b(writer, 'B');
   a.join();
   b.join();
-  core::AttachLogText(nullptr);
+  CloseLogWindow();
   // Every line reached the log window whole, once.
   std::set<std::string> seen;
-  std::string all = text.Text();
+  std::string all = front.logText.Text();
   size_t pos = 0, count = 0;
   while ((pos = all.find("\r\n")) != std::string::npos) {
     std::string line = all.substr(0, pos);

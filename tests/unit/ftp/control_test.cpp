@@ -1,6 +1,8 @@
 // The control connection: reply assembly, the line sender, the time-out and Cancel, closing.
 #include <gtest/gtest.h>
 
+#include "support/ports.h"
+
 #include <atomic>
 #include <thread>
 
@@ -136,7 +138,7 @@ TEST_P(NetTimeout, SilentServerIsCancelledAfterWholeTicks) {
   platform::FakeClock clock;
   platform::SetClock(&clock);
   int pumps = 0;
-  platform::SetPump([&] {
+  testing_support::TestFront().SetPump([&] {
     ++pumps;
     clock.Advance(5000);
   });
@@ -169,7 +171,7 @@ TEST_F(SessionTest, TimeoutBelowFiveNeverCancels) {
   platform::SetClock(&clock);
   int pumps = 0;
   // The client's NOOP goes out from the pump's 40th call, while the read is waiting.
-  platform::SetPump([&] {
+  testing_support::TestFront().SetPump([&] {
     clock.Advance(5000);
     if (++pumps == 40) ftp::SendAll(ctrl, "NOOP\r\n", 6);
   });
@@ -184,7 +186,7 @@ TEST_F(SessionTest, CancelEndsTheWaitAtOnce) {
   ctrl = ftp::ConnectHost("127.0.0.1", server.port(), "tcp");
   ASSERT_NE(ctrl, platform::kNoSocket);
   int pumps = 0;
-  platform::SetPump([&] {
+  testing_support::TestFront().SetPump([&] {
     ++pumps;
     ftp::Conn().abortFlag = 1;  // the user's Cancel, dispatched from the message queue
   });
@@ -199,7 +201,7 @@ TEST_F(SessionTest, CommandWaitsForTheOperationInProgress) {
   ASSERT_EQ(ConnectAndGreet(), 2);
   ftp::Conn().commandDepth = 1;
   int pumps = 0;
-  platform::SetPump([&] {
+  testing_support::TestFront().SetPump([&] {
     if (++pumps == 3) ftp::Conn().commandDepth = 0;  // the other operation ends
   });
   EXPECT_EQ(ftp::SendCommandLine(ctrl, "NOOP"), 6);
@@ -207,7 +209,7 @@ TEST_F(SessionTest, CommandWaitsForTheOperationInProgress) {
   EXPECT_TRUE(Logged("[x] cmd in progress, yielding"));
   // An abort while waiting: nothing is sent.
   ftp::Conn().commandDepth = 1;
-  platform::SetPump([&] { ftp::Conn().abortFlag = 1; });
+  testing_support::TestFront().SetPump([&] { ftp::Conn().abortFlag = 1; });
   EXPECT_EQ(ftp::SendCommandLine(ctrl, "NOOP"), -1);
   ftp::Conn().commandDepth = 0;
   ASSERT_TRUE(server.WaitForCommands(1));

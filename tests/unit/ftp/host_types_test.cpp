@@ -1,6 +1,8 @@
 // Host types: the name table, the greeting test, SYST, the HELP scan and the capabilities.
 #include <gtest/gtest.h>
 
+#include "support/ports.h"
+
 #include "session_fixture.h"
 #include "ui/controls.h"
 
@@ -44,15 +46,13 @@ class Detection : public SessionTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
-    ftp::AttachRemoteButtons(&mkd, &rmd, &rename, &dele);
     for (ui::MemoryButton* b : {&mkd, &rmd, &rename, &dele}) b->SetEnabled(false);  // as after Close
   }
-  void TearDown() override {
-    ftp::AttachRemoteButtons(nullptr, nullptr, nullptr, nullptr);
-    SessionTest::TearDown();
-  }
   std::vector<bool> Buttons() const { return {mkd.IsEnabled(), rmd.IsEnabled(), rename.IsEnabled(), dele.IsEnabled()}; }
-  ui::MemoryButton mkd, rmd, rename, dele;
+  // The remote buttons as the front end shows them.
+  testing_support::TestFrontEnd& front = testing_support::ResetTestFront();
+  ui::MemoryButton &mkd = front.remoteMkd, &rmd = front.remoteRmd, &rename = front.remoteRename,
+                   &dele = front.remoteDelete;
 };
 
 struct SystCase {

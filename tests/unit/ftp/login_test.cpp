@@ -40,10 +40,8 @@ TEST_F(LoginTest, DirectLoginWithInitCommand) {
   AddRules({{"USER", "331 password\r\n"}, {"PASS", "230 welcome\r\n"}, {"SITE", "200 done\r\n"}});
   profiles::SessionProfile& p = Profile("joe", "secret");
   p.initCommand = "SITE UMASK %d%s";
-  ui::MemoryLabel caption;
-  ftp::AttachMainCaption(&caption);
+  ui::MemoryLabel& caption = testing_support::ResetTestFront().caption;
   platform::Socket s = LoginNow();
-  ftp::AttachMainCaption(nullptr);
   ASSERT_NE(s, platform::kNoSocket);
   EXPECT_EQ(server.Transcript(), (Lines{"USER joe", "PASS secret", "SITE UMASK %d%s"}));
   EXPECT_EQ(ftp::Conn().connected, 1);

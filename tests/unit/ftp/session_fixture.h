@@ -2,6 +2,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "support/ports.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -36,7 +38,7 @@ class SessionTest : public ::testing::Test {
   }
   void TearDown() override {
     if (ctrl != platform::kNoSocket) platform::CloseSocketHandle(ctrl);
-    platform::SetPump(nullptr);
+    testing_support::TestFront().SetPump(nullptr);
     platform::SetClock(nullptr);
     platform::SetBlockingHook(nullptr);
     core::Settings().verbose = 0;

@@ -3,6 +3,8 @@
 // passive data connection served by a small feeder in the test.
 #include <gtest/gtest.h>
 
+#include "support/ports.h"
+
 #include <atomic>
 #include <deque>
 #include <mutex>
@@ -348,19 +350,13 @@ TEST(ListingCache, TwentiethDirectoryEvictsTheOldestAndDeletesItsFile) {
   EXPECT_FALSE(platform::PathExists(created[1]));
 
   // The combo prompt offers the cached directories, oldest first.
-  struct HistoryPort : core::PromptPort {
-    std::vector<std::string> seen;
-    int Run(core::PromptKind, const std::string&, std::string&, const std::vector<std::string>& history) override {
-      seen = history;
-      return 0;
-    }
-  } port;
-  core::SetPromptPort(&port);
+  testing_support::ScriptedPrompts port;
   core::GetInputCombo("", "Change to:");
-  core::SetPromptPort(nullptr);
-  ASSERT_EQ(port.seen.size(), 19u);
-  EXPECT_EQ(port.seen.front(), "/d2");
-  EXPECT_EQ(port.seen.back(), "/d0");
+  ASSERT_EQ(port.asked.size(), 1u);
+  const std::vector<std::string>& seen = port.asked[0].history;
+  ASSERT_EQ(seen.size(), 19u);
+  EXPECT_EQ(seen.front(), "/d2");
+  EXPECT_EQ(seen.back(), "/d0");
   listing::ClearListingCache();
   for (const auto& f : created) EXPECT_FALSE(platform::PathExists(f)) << f;
 }

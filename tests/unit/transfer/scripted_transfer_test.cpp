@@ -2,6 +2,8 @@
 // never connects back, the STOU fall-back and automatic ASCII type, as command transcripts.
 #include <gtest/gtest.h>
 
+#include "support/ports.h"
+
 #include "platform/fs.h"
 #include "transfer/engine.h"
 #include "unit/ftp/session_fixture.h"
@@ -54,7 +56,7 @@ TEST_F(ScriptedTransfer, ServerThatNeverConnectsBackIsGivenUpAfterTheTimeout) {
   profiles::CurrentProfile().timeout = 12;  // rounded down to 10 s: two ticks
   platform::FakeClock clock;
   platform::SetClock(&clock);
-  platform::SetPump([&] { clock.Advance(5000); });
+  testing_support::TestFront().SetPump([&] { clock.Advance(5000); });
   EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR x.bin", dir.File("x.bin"), 'I'), 0);
   EXPECT_TRUE(Logged("accept: Blocking call cancelled"));
   EXPECT_EQ(clock.now, 10000u);
