@@ -223,19 +223,33 @@ bool ParseHostPart(const std::string& hostPart, CommandLineRequest& r) {
   return true;
 }
 
+namespace {
+
+// Where `word` stands as a word of its own (blanks or the ends of the text around it), or npos:
+// "-ascii" inside a name such as my-ascii-notes.txt is part of the name.
+size_t FindWord(const std::string& text, const std::string& word) {
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+    size_t after = at + word.size();
+    if ((at == 0 || text[at - 1] == ' ') && (after == text.size() || text[after] == ' ')) return at;
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
 CommandLineRequest ParseCommandLine(std::string text) {
   CommandLineRequest r;
-  size_t quiet = text.find("-quiet");
+  size_t quiet = FindWord(text, "-quiet");
   if (quiet != std::string::npos) {
     r.quiet = true;
     text.erase(quiet, quiet + 6 < text.size() && text[quiet + 6] == ' ' ? 7 : 6);
   }
-  size_t ascii = text.find("-ascii");
+  size_t ascii = FindWord(text, "-ascii");
   if (ascii != std::string::npos) {
     r.ascii = true;
     text.erase(ascii, 7);
   }
-  size_t resume = text.find("-resume");
+  size_t resume = FindWord(text, "-resume");
   if (resume != std::string::npos) {
     r.resume = true;
     text.erase(resume, 8);
@@ -264,7 +278,7 @@ CommandLineRequest ParseCommandLine(std::string text) {
 }
 
 
-int RunCommandLine(std::string text) {
+int RunCommandLine(std::string text, bool* listingReceived) {
   // 1. The session for the run.
   SetUpSession();
   // 2. The whole command line asked for.
@@ -319,7 +333,12 @@ int RunCommandLine(std::string text) {
     cls = SendFile(s, "STOR " + r.remotePath, localName, type);
   } else {
     if (p.hostType != ftp::kHostBullCp6 && ftp::SendFtpCommand(s, "CWD %s", r.remotePath.c_str()) == 2) {
-      listing::DoDirList(1);
+      bool listed = listing::DoDirList(1) == 1;
+      if (!listed) {
+        std::string reason = conn.replyLine.empty() ? std::string() : " (" + conn.replyLine + ")";
+        core::LogMessage("No listing of %s received from %s%s", r.remotePath.c_str(), r.hostName.c_str(), reason.c_str());
+      }
+      if (listingReceived) *listingReceived = listed;
       ftp::UpdateRemoteButtons();
       ui::Front().TransferTypeChanged();
       ui::Front().ShowMainWindow();

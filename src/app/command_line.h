@@ -28,7 +28,7 @@ struct CommandLineRequest {
   int port = 0;            // 0: none given
 };
 
-// Takes "-quiet", "-ascii" and "-resume" out of the text and reads the transfer it names. Surrounding
+// Takes the words "-quiet", "-ascii" and "-resume" out of the text and reads the transfer it names. Surrounding
 // blanks of the host part and of the local path are not part of them.
 CommandLineRequest ParseCommandLine(std::string text);
 
@@ -45,7 +45,8 @@ std::string PercentDecode(const std::string& text);
 // Runs the command-line transfer in `text` (what is left after -i and -p): 1 after a
 // successful transfer, 2 when the remote path is a directory and the session stays open
 // showing it, 0 otherwise (failure, cancelled prompt, syntax error). Failures are logged,
-// sounded and, unless "-quiet", shown in a message box.
-int RunCommandLine(std::string text);
+// sounded and, unless "-quiet", shown in a message box. In the directory case
+// `listingReceived` (when given) tells whether its listing came (else the reason is logged).
+int RunCommandLine(std::string text, bool* listingReceived = nullptr);
 
 }  // namespace app

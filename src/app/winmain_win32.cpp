@@ -12,6 +12,7 @@
 #include "profiles/profile_settings.h"
 #include "app/front_end_win32.h"
 #include "app/lifecycle.h"
+#include "app/about_win32.h"
 #include "app/windows_win32.h"
 #include "core/shell_win32.h"
 #include "app/startup.h"
@@ -158,13 +159,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   static app::Win32FrontEnd win32FrontEnd;
   frontEnd = &win32FrontEnd;
   ui::InstallFrontEnd(frontEnd);
-  // 2. The splash window is shown here once it exists.
+  // 2. The splash window, on top until the main window is ready (at least one second).
+  ShowSplash(instance);
   // 3. Threads: every platform this build runs on has them.
   app.threadsAvailable = 1;
   // 4. BusyLock is a process-wide mutex, ready before anything runs.
   // 5. The socket library, version 1.1.
   WSADATA wsa;
   if (int err = WSAStartup(MAKEWORD(1, 1), &wsa)) {
+    DestroySplash();
     MessageBoxA(nullptr, ftp::SocketErrorText(err).c_str(), "WSAStartup", MB_OK | MB_ICONEXCLAMATION);
     return 1;
   }
@@ -174,6 +177,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   app.buttonFaceColour = GetSysColor(COLOR_BTNFACE);
   // 8. Window classes.
   if (!previous && RegisterWindowClasses(instance, WndProc, app.buttonFaceColour) == -1) {
+    DestroySplash();
     MessageBoxA(nullptr, "Error registering class.\nExit and restart Windows.", nullptr, MB_OK | MB_ICONEXCLAMATION);
     WSACleanup();
     return -1;
@@ -200,6 +204,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
                                 WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
                             loc.left, loc.top, loc.width, loc.height, nullptr, nullptr, instance, nullptr);
   if (!main) {
+    DestroySplash();
     MessageBoxA(nullptr, "Window creation failed.\nExit and restart Windows.", nullptr, MB_OK | MB_ICONEXCLAMATION);
     WSACleanup();
     return 2;
@@ -222,7 +227,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   else if (Settings().autostart != 0) PostMessageA(main, WM_COMMAND, IDM_CONNECT, 0);
   // 18. Accelerators.
   accelerators = LoadAcceleratorsA(instance, "ACCEL");
-  // 19. The splash window goes here.
+  // 19. The main window is ready: the splash window goes.
+  DestroySplash();
   // 20. The message loop.
   MSG msg;
   int code = 0;

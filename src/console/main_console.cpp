@@ -32,6 +32,7 @@
 #include "transfer/transfer_state.h"
 #include "ui/controls.h"
 #include "ui/front_end.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -98,12 +99,33 @@ std::string ProgressLine(const std::string& text, uint64_t elapsedMs) {
   return line;
 }
 
+// Text from the server shown on a terminal: control characters (ESC, CR, BS...) could move the
+// cursor, rewrite earlier lines or change the terminal's settings, so each is shown as \xHH.
+// Tabs stay; in a file or a pipe nothing changes. `keepNewlines` keeps the line breaks of a text
+// made of several lines.
+std::string ForTerminal(const std::string& text, int fd, bool keepNewlines = false) {
+  if (!isatty(fd)) return text;
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if ((c < 0x20 && c != '\t' && !(keepNewlines && c == '\n')) || c == 0x7F) {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, "\\x%02X", c);
+      out += esc;
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
 // stderr shared by the log and the progress line: a log line first clears the progress line.
 class ConsoleErr {
  public:
   void Line(const std::string& text) {
     ClearProgress();
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", ForTerminal(text, STDERR_FILENO).c_str());
     std::fflush(stderr);
   }
   void Progress(const std::string& text) {
@@ -111,7 +133,7 @@ class ConsoleErr {
       ClearProgress();
       return;
     }
-    std::string shown = text.substr(0, 79);
+    std::string shown = ForTerminal(text.substr(0, 79), STDERR_FILENO);
     std::fprintf(stderr, "\r%s", shown.c_str());
     for (size_t i = shown.size(); i < progressWidth_; ++i) std::fputc(' ', stderr);
     std::fflush(stderr);
@@ -134,6 +156,18 @@ class ConsoleErr {
   size_t progressWidth_ = 0;
 };
 ConsoleErr err;
+
+// The closing message (and any other box) on stderr, as "MIRVAN32: text", server text made safe
+// for a terminal; answers Ok (Yes to a question).
+int ShowOnStderr(const std::string& text, const std::string& caption, unsigned flags) {
+  std::string shown = ForTerminal(text, STDERR_FILENO, true);
+  err.Line("");
+  if (caption.empty()) std::fprintf(stderr, "%s\n", shown.c_str());
+  else std::fprintf(stderr, "%s: %s\n", caption.c_str(), shown.c_str());
+  std::fflush(stderr);
+  unsigned buttons = flags & 0xF;
+  return (buttons == ui::kMbYesNo || buttons == ui::kMbYesNoCancel) ? ui::kIdYes : ui::kIdOk;
+}
 
 // Prompts on the terminal, with the echo off for passwords. Without a terminal (or at the end
 // of input) the prompt is cancelled.
@@ -178,17 +212,21 @@ int AskOnTerminal(core::PromptKind kind, const std::string& promptText, std::str
 // boxes are printed (the memory front end's way).
 class ConsoleFrontEnd : public ui::MemoryFrontEnd {
  public:
+  int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool) override {
+    return ShowOnStderr(text, caption, flags);
+  }
   void AppendLogLine(const std::string& line) override { err.Line(line); }
   int Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
              const std::vector<std::string>&) override {
     return AskOnTerminal(kind, promptText, input);
   }
-  // The status text is already in the log. On a terminal one line shows the running figures;
-  // elsewhere nothing: the log lines and the statistics line say it all.
+  // The status text is already in the log; the console shows only the running figures.
   void ProgressOpen(bool, const std::string&) override {
     progressShown_ = true;
     openedMs_ = platform::CurrentClock().NowMs();
   }
+  // On a terminal one line shows the running figures; elsewhere nothing: the log lines and the
+  // statistics line say it all.
   void ProgressText(const std::string& text) override {
     if (!terminal_) return;
     err.Progress(text.empty() ? text : ProgressLine(text, platform::CurrentClock().NowMs() - openedMs_));
@@ -208,8 +246,8 @@ class ConsoleFrontEnd : public ui::MemoryFrontEnd {
 // The remote lists of a listed directory on stdout: "D <item>" for each directory-list item,
 // then "F <item>" for each file-list item, each as the list holds it.
 void PrintRemoteLists(const ui::ListBox& dirs, const ui::ListBox& files) {
-  for (int i = 0; i < dirs.Count(); ++i) std::printf("D %s\n", dirs.Text(i).c_str());
-  for (int i = 0; i < files.Count(); ++i) std::printf("F %s\n", files.Text(i).c_str());
+  for (int i = 0; i < dirs.Count(); ++i) std::printf("D %s\n", ForTerminal(dirs.Text(i), STDOUT_FILENO).c_str());
+  for (int i = 0; i < files.Count(); ++i) std::printf("F %s\n", ForTerminal(files.Text(i), STDOUT_FILENO).c_str());
   std::fflush(stdout);
 }
 
@@ -259,10 +297,12 @@ int main(int argc, char** argv) {
   pane.fileList = &remoteFiles;
   pane.dirField = &remoteDirField;
 
-  int result = app::RunCommandLine(app.commandLineBuffer);
-  if (result == 2) PrintRemoteLists(remoteDirs, remoteFiles);
+  bool listed = true;
+  int result = app::RunCommandLine(app.commandLineBuffer, &listed);
+  // A directory whose listing did not come is a failure, not an empty directory.
+  if (result == 2 && listed) PrintRemoteLists(remoteDirs, remoteFiles);
   app::EndSession();
   pane.Reset();
   ui::InstallFrontEnd(nullptr);
-  return result == 1 || result == 2 ? 0 : 1;
+  return result == 1 || (result == 2 && listed) ? 0 : 1;
 }

@@ -3,11 +3,10 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "core/settings.h"
 #include "ui/front_end.h"
+#include "platform/fs.h"
 
 namespace core {
 namespace {
@@ -21,10 +20,8 @@ const HelpTopic* HelpBook::Find(int context) const {
 
 HelpBook ParseHelpText(const std::string& text) {
   HelpBook book;
-  std::istringstream in(text);
-  std::string line;
   HelpTopic* current = nullptr;
-  while (std::getline(in, line)) {
+  for (std::string& line : platform::SplitLines(text)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.compare(0, 7, "@topic ") == 0) {
       char* end = nullptr;
@@ -47,11 +44,9 @@ HelpBook ParseHelpText(const std::string& text) {
 }
 
 bool LoadHelpFile(const std::string& path, HelpBook& book) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  book = ParseHelpText(ss.str());
+  std::string text;
+  if (!platform::ReadWholeFile(path, text)) return false;
+  book = ParseHelpText(text);
   return true;
 }
 

@@ -1,15 +1,22 @@
-// Private-profile files: parse on every access under one lock, so a worker thread may read
-// while the user-interface thread writes, and changes made by other programs are seen at once.
+// Private-profile files: each file is parsed once and parsed again only when it changed on disk
+// (size, time or identity), under one lock, so a worker thread may read while the user-interface
+// thread writes and changes made by other programs are seen. A write changes a fresh copy under
+// a lock shared with other processes and replaces the file in one step.
 #include "core/ini.h"
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
+#include <map>
 #include <mutex>
-#include <sstream>
+
+#include "platform/fs.h"
+
+#include "platform/file_replace.h"
 
 namespace core::ini {
 namespace {
+
+constexpr int64_t kMaxFileBytes = kMaxSettingsFileBytes;
 
 std::mutex& StoreMutex() {
   static std::mutex m;
@@ -63,12 +70,28 @@ Line Classify(const std::string& raw) {
   return line;
 }
 
-bool LoadLines(const std::string& file, std::vector<Line>& lines) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  std::string text = ss.str();
+// Reads the file into lines. kAbsent for a file that is not there (an empty store); kRefused
+// for one that is not a regular file, is too large or cannot be read.
+enum class Loaded { kOk, kAbsent, kRefused };
+
+Loaded LoadLines(const std::string& file, const platform::FileStamp& stamp, std::vector<Line>& lines) {
+  lines.clear();
+  if (!stamp.exists) return Loaded::kAbsent;
+  if (!stamp.regular || stamp.size > kMaxFileBytes) return Loaded::kRefused;
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (!in) return Loaded::kRefused;
+  std::string text;
+  text.reserve(static_cast<size_t>(stamp.size));
+  char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+    text.append(chunk, got);
+    if (text.size() > static_cast<size_t>(kMaxFileBytes)) {  // grew while read
+      std::fclose(in);
+      return Loaded::kRefused;
+    }
+  }
+  std::fclose(in);
   if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
   size_t pos = 0;
   while (pos < text.size()) {
@@ -79,20 +102,41 @@ bool LoadLines(const std::string& file, std::vector<Line>& lines) {
     lines.push_back(Classify(text.substr(pos, stop - pos)));
     pos = nl == std::string::npos ? text.size() : nl + 1;
   }
-  return true;
+  return Loaded::kOk;
 }
 
-bool SaveLines(const std::string& file, const std::vector<Line>& lines) {
+std::string Serialise(const std::vector<Line>& lines) {
   std::string text;
   for (const auto& l : lines) {
     text += l.raw;
     text += "\r\n";
   }
-  std::FILE* f = std::fopen(file.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (std::fclose(f) == 0) && ok;
-  return ok;
+  return text;
+}
+
+// The parsed files, each with the stamp of the file it was read from.
+struct CachedFile {
+  platform::FileStamp stamp;
+  Loaded state = Loaded::kAbsent;
+  std::vector<Line> lines;
+};
+
+std::map<std::string, CachedFile>& Cache() {
+  static std::map<std::string, CachedFile> cache;
+  return cache;
+}
+
+// The file's lines as they are on disk now (parsed again only when it changed). Call with the
+// store's lock held; the result is valid until the lock is released.
+const CachedFile& Current(const std::string& file) {
+  CachedFile& c = Cache()[file];
+  platform::FileStamp now = platform::StampFile(file);
+  if (now != c.stamp || (now.exists && c.state == Loaded::kAbsent)) {
+    c.stamp = now;
+    c.state = LoadLines(file, now, c.lines);
+    if (c.state == Loaded::kRefused) c.lines.clear();
+  }
+  return c;
 }
 
 // Index of the first section header of that name, or -1.
@@ -132,68 +176,85 @@ int32_t ParseInt(const std::string& text) {
   return static_cast<int32_t>(v);
 }
 
+std::string UnusableReason(const std::string& file) {
+  platform::FileStamp stamp = platform::StampFile(file);
+  if (!stamp.exists) return "";
+  if (!stamp.regular) return "not a regular file";
+  if (stamp.size > kMaxFileBytes) return "larger than 64 MB";
+  return "";
+}
+
 std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                        const std::string& def, size_t maxLen) {
-  std::vector<Line> lines;
-  {
-    std::lock_guard<std::mutex> lock(StoreMutex());
-    if (!LoadLines(file, lines)) return def.substr(0, maxLen);
-  }
-  const Line* l = FindKey(lines, section, key);
+  std::lock_guard<std::mutex> lock(StoreMutex());
+  const Line* l = FindKey(Current(file).lines, section, key);
   return (l ? l->value : def).substr(0, maxLen);
 }
 
 bool HasKey(const std::string& file, const std::string& section, const std::string& key) {
-  std::vector<Line> lines;
-  {
-    std::lock_guard<std::mutex> lock(StoreMutex());
-    if (!LoadLines(file, lines)) return false;
-  }
-  return FindKey(lines, section, key) != nullptr;
+  std::lock_guard<std::mutex> lock(StoreMutex());
+  return FindKey(Current(file).lines, section, key) != nullptr;
 }
 
 int32_t ReadInt(const std::string& file, const std::string& section, const std::string& key, int32_t def) {
-  std::vector<Line> lines;
-  {
-    std::lock_guard<std::mutex> lock(StoreMutex());
-    if (!LoadLines(file, lines)) return def;
-  }
-  const Line* l = FindKey(lines, section, key);
+  std::lock_guard<std::mutex> lock(StoreMutex());
+  const Line* l = FindKey(Current(file).lines, section, key);
   return l ? ParseInt(l->value) : def;
 }
 
-bool Write(const std::string& file, const std::string& section, const char* key, const char* value) {
-  std::lock_guard<std::mutex> lock(StoreMutex());
-  std::vector<Line> lines;
-  LoadLines(file, lines);  // an absent file is an empty one
+namespace {
+
+// The change a write asks for, made to `lines`; false when it changes nothing.
+bool ApplyWrite(std::vector<Line>& lines, const std::string& section, const char* key, const char* value) {
   int h = FindSection(lines, section);
   if (!key) {
-    if (h < 0) return true;
+    if (h < 0) return false;
     lines.erase(lines.begin() + h, lines.begin() + static_cast<long>(SectionEnd(lines, h)));
-    return SaveLines(file, lines);
+    return true;
   }
   std::string k = key;
   if (h < 0) {
-    if (!value) return true;
+    if (!value) return false;
     if (!lines.empty() && !Trim(lines.back().raw).empty()) lines.push_back(Classify(""));
     lines.push_back(Classify("[" + section + "]"));
     lines.push_back(Classify(k + "=" + value));
-    return SaveLines(file, lines);
+    return true;
   }
   size_t end = SectionEnd(lines, h);
   for (size_t i = h + 1; i < end; ++i) {
     if (lines[i].kind == Line::kKey && EqualNoCase(lines[i].name, k)) {
-      if (value) lines[i] = Classify(lines[i].name + "=" + value);
+      if (value) {
+        Line changed = Classify(lines[i].name + "=" + value);
+        if (changed.value == lines[i].value) return false;
+        lines[i] = changed;
+      }
       else lines.erase(lines.begin() + static_cast<long>(i));
-      return SaveLines(file, lines);
+      return true;
     }
   }
-  if (!value) return true;
+  if (!value) return false;
   // After the section's last non-blank line, so blank separators stay between sections.
   size_t at = end;
   while (at > static_cast<size_t>(h) + 1 && Trim(lines[at - 1].raw).empty()) --at;
   lines.insert(lines.begin() + static_cast<long>(at), Classify(k + "=" + value));
-  return SaveLines(file, lines);
+  return true;
+}
+
+}  // namespace
+
+bool Write(const std::string& file, const std::string& section, const char* key, const char* value) {
+  std::lock_guard<std::mutex> lock(StoreMutex());
+  // Other processes write this file too: the whole read-change-write runs under their lock.
+  platform::FileWriteLock writers(file);
+  const std::string target = platform::ResolveLinks(file);
+  const CachedFile& now = Current(file);
+  if (now.state == Loaded::kRefused) return false;  // never replace what could not be read
+  std::vector<Line> lines = now.lines;
+  if (!ApplyWrite(lines, section, key, value)) return true;  // nothing changes: the file stays as it is
+  if (!platform::WriteFileReplacing(target, Serialise(lines))) return false;
+  // Another process may replace the file right after this one did: the next read looks again.
+  Cache()[file].stamp = platform::FileStamp();
+  return true;
 }
 
 bool WriteUnsigned(const std::string& file, const std::string& section, const std::string& key, int64_t value) {
@@ -203,13 +264,9 @@ bool WriteUnsigned(const std::string& file, const std::string& section, const st
 }
 
 std::vector<std::string> SectionNames(const std::string& file) {
-  std::vector<Line> lines;
-  {
-    std::lock_guard<std::mutex> lock(StoreMutex());
-    if (!LoadLines(file, lines)) return {};
-  }
+  std::lock_guard<std::mutex> lock(StoreMutex());
   std::vector<std::string> out;
-  for (const auto& l : lines) {
+  for (const auto& l : Current(file).lines) {
     if (l.kind != Line::kSection) continue;
     bool seen = false;
     for (const auto& s : out) seen = seen || EqualNoCase(s, l.name);

@@ -91,7 +91,7 @@ size_t SkipSpaces(const std::string& s, size_t pos) {
   return pos;
 }
 
-std::string Format(const char* fmt, const std::string& a, const std::string& b) {
+std::string Format(const std::string& fmt, const std::string& a, const std::string& b) {
   std::string out(fmt);
   size_t p = out.find("%s");
   if (p != std::string::npos) {
@@ -125,6 +125,14 @@ std::optional<size_t> ApplyCommandLineOptions(const std::string& cmd, std::strin
                            ui::kMbOk);
       } else {
         files.settingsFile = (!joined.empty() && platform::PathExists(joined)) ? joined : name;
+        // A device, a directory or a huge file would hang or exhaust the program: not used.
+        std::string why = ini::UnusableReason(files.settingsFile);
+        if (!why.empty()) {
+          files.settingsFile = LocateSupportFile("MIRVAN.INI");
+          ui::ShowMessageBox(Format("Cannot use %s as the settings file (" + why + "), using %s", name,
+                                    files.settingsFile),
+                             kProgramCaption, ui::kMbOk);
+        }
       }
     } catch (const std::bad_alloc&) {
       files.settingsFile = LocateSupportFile("MIRVAN.INI");

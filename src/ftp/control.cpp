@@ -27,10 +27,23 @@ struct NetTimer {
   std::mutex mutex;
   bool running = false;
   int countdown = 0;
+  bool expired = false;
   uint64_t lastTickMs = 0;
 } netTimer;
 
 constexpr size_t kReplyLinesKept = 1000;  // a longer reply keeps its first lines only
+thread_local int replyWaitDepth = 0;
+
+// The connection broke or timed out: shut it down so the server sees it end, mark the session
+// disconnected, and refuse everything later on it.
+void MarkLost(Socket s) {
+  ConnectionState& c = Conn();
+  if (c.lostSocket.load() == s) return;
+  c.lostSocket = s;
+  platform::ShutdownSocket(s);
+  if (c.ctrl_skt.load() == s) c.connected = 0;
+  LogLine("Connection to the server lost: it is closed");
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -68,6 +81,7 @@ void ConnectionState::Reset() {
   serverTransferType = 'A';
   replyLines.clear();
   ResetFeatures();
+  lostSocket = kNoSocket;
   StopNetTimer();
 }
 
@@ -86,6 +100,10 @@ ConnectionState& Conn() {
 Socket ConnectHost(const std::string& host, int port, const std::string& protocol) {
   ConnectionState& c = Conn();
   LogLine("- -");
+  if (port < 1 || port > 65535) {
+    LogMessage("can't connect to %s - port %d is out of range", host.c_str(), port);
+    return kNoSocket;
+  }
   c.peerAddress = {};
   c.peerAddress.port = static_cast<uint16_t>(port);
 
@@ -148,11 +166,14 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
     c.peerAddress = to;
     std::string addressText = platform::AddressText(to);
     LogMessage("connecting to %s ...", addressText.c_str());
-    if (platform::Connect(s, to) == 0) {
+    StartNetTimer();  // a host that never answers is given up after the time-out
+    int connected = platform::Connect(s, to);
+    int err = platform::LastSocketError();
+    StopNetTimer();
+    if (connected == 0) {
       LogMessage("Connected to %s port %u", addressText.c_str(), static_cast<unsigned>(port));
       return s;
     }
-    int err = platform::LastSocketError();
     platform::CloseSocketHandle(s);  // a failed connect keeps no socket
     if (last || err == platform::kErrCancelled || c.abortFlag) {
       LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
@@ -178,6 +199,10 @@ int SendAll(Socket s, const char* data, int length) {
 
 int SendCommandLine(Socket s, std::string text) {
   if (s == kNoSocket) return -1;
+  if (s == Conn().lostSocket.load()) {
+    LogLine("Not connected");
+    return -1;
+  }
   if (!TakeIdleDepth()) return -1;
   struct Release {
     ~Release() { --Conn().commandDepth; }
@@ -189,7 +214,9 @@ int SendCommandLine(Socket s, std::string text) {
     return -1;
   }
   text += "\r\n";
-  return SendAll(s, text.data(), static_cast<int>(text.size()));
+  int sent = SendAll(s, text.data(), static_cast<int>(text.size()));
+  if (sent < static_cast<int>(text.size())) MarkLost(s);
+  return sent;
 }
 
 bool TakeIdleDepth() {
@@ -209,8 +236,12 @@ bool TakeIdleDepth() {
 int ReadReplyLine(Socket s) {
   ConnectionState& c = Conn();
   if (s == kNoSocket) return 0;
+  if (s == c.lostSocket.load()) {
+    c.replyLine.clear();
+    c.abortFlag = 1;
+    return kCodeLost;
+  }
   ++c.commandDepth;
-  StopNetTimer();
   c.abortFlag = 0;
   std::string line;
   bool complete = false;
@@ -230,12 +261,15 @@ int ReadReplyLine(Socket s) {
 
   if (!complete) {
     int last = 1;
-    StartNetTimer();
+    int error = 0;
+    ReplyWaitScope wait;  // the line (or the reply around it) has one time-out
     char buf[kReplyReadMax];
     while (static_cast<int>(line.size()) < kReplyLineLimit && !c.abortFlag) {
       last = platform::Recv(s, buf, kReplyReadMax);
-      if (last <= 0) break;
-      StopNetTimer();
+      if (last <= 0) {
+        if (last < 0) error = platform::LastSocketError();
+        break;
+      }
       const char* end = buf + last;
       const char* stop = buf;
       while (stop < end && *stop != '\n' && *stop != '\0') ++stop;
@@ -249,11 +283,11 @@ int ReadReplyLine(Socket s) {
       }
       line.append(static_cast<const char*>(buf), end);
       if (end[-1] == '\n') break;
-      StartNetTimer();
     }
-    StopNetTimer();
     if (last <= 0) {
-      if (last < 0) LogSocketError("rl-recv", platform::LastSocketError());
+      if (last < 0) LogSocketError("rl-recv", error);
+      // Closed, reset or timed out: the connection is finished (a Cancel leaves it open).
+      if (last == 0 || error != platform::kErrCancelled || NetTimerExpired()) MarkLost(s);
       size_t nul = line.find('\0');
       if (nul != std::string::npos) line.resize(nul);
       c.replyLine = line;
@@ -276,8 +310,14 @@ int ReadReplyLine(Socket s) {
 int GetReply(Socket s) {
   ConnectionState& c = Conn();
   if (s == kNoSocket) return 0;
+  if (s == c.lostSocket.load()) {
+    c.lastReplyCode = kCodeLost;
+    c.abortFlag = 1;
+    return kReplyClassLost;
+  }
   ++c.commandDepth;
   c.replyLines.clear();
+  ReplyWaitScope wait;  // one time-out for the whole reply
   for (int depth = 1;; ++depth) {
     int code = ReadReplyLine(s);
     if (c.replyLines.size() < kReplyLinesKept) c.replyLines.push_back(c.replyLine);
@@ -316,6 +356,7 @@ Socket CloseSocket(Socket s) {
     return s;
   }
   LogMessage("[%u] Socket closed.", static_cast<unsigned>(s));
+  if (Conn().lostSocket.load() == s) Conn().lostSocket = kNoSocket;
   return kNoSocket;
 }
 
@@ -333,12 +374,26 @@ void StartNetTimer() {
   std::lock_guard<std::mutex> lock(netTimer.mutex);
   netTimer.countdown = profiles::CurrentProfile().timeout / 5;
   netTimer.running = true;
+  netTimer.expired = false;
   netTimer.lastTickMs = platform::CurrentClock().NowMs();
 }
 
 void StopNetTimer() {
   std::lock_guard<std::mutex> lock(netTimer.mutex);
   netTimer.running = false;
+}
+
+bool NetTimerExpired() {
+  std::lock_guard<std::mutex> lock(netTimer.mutex);
+  return netTimer.expired;
+}
+
+ReplyWaitScope::ReplyWaitScope() {
+  if (replyWaitDepth++ == 0) StartNetTimer();
+}
+
+ReplyWaitScope::~ReplyWaitScope() {
+  if (--replyWaitDepth == 0) StopNetTimer();
 }
 
 bool NetTimerRunning() {
@@ -353,6 +408,7 @@ void NetTimerTick(int timerId) {
     if (!netTimer.running) return;
     if (netTimer.countdown-- != 1) return;
     netTimer.running = false;
+    netTimer.expired = true;
   }
   if (platform::IsBlocking()) {
     LogLine("Timer cancelled blocking call");

@@ -53,6 +53,9 @@ struct ConnectionState {
   bool mlsdAllowed = false;                  // the profile leaves the host type to detection
   std::atomic<uint64_t> lastCommandMs{0};    // clock time of the last command line sent
   void ResetFeatures();
+  // A control connection that timed out or broke: it is shut down, and nothing more is sent on
+  // it or read from it (until CloseSocket releases it).
+  std::atomic<Socket> lostSocket{kNoSocket};
   void Reset();
 };
 ConnectionState& Conn();
@@ -70,7 +73,8 @@ class DepthScope {
 // operation holds it. False when the wait was aborted; then nothing was taken.
 bool TakeIdleDepth();
 
-// Opens a TCP connection; the connected socket, or kNoSocket (every failure is logged).
+// Opens a TCP connection; the connected socket, or kNoSocket (every failure is logged). The
+// connect itself is bounded by the network time-out; a port outside 1-65535 is refused.
 Socket ConnectHost(const std::string& host, int port, const std::string& protocol);
 
 // Sends one command line (trailing blanks removed, CR LF added) after waiting for any
@@ -80,10 +84,24 @@ int SendCommandLine(Socket s, std::string text);
 int SendAll(Socket s, const char* data, int length);
 
 // Reads one reply line into replyLine; its code, 421 when the connection was lost, timed
-// out or aborted, 0 without a socket.
+// out or aborted, 0 without a socket. A time-out, a reset or the server's close finishes the
+// connection (see lostSocket and the session's `connected`).
 int ReadReplyLine(Socket s);
-// Reads one complete reply; its class 1-5, or 0 when nothing usable was read.
+// Reads one complete reply; its class 1-5, or 0 when nothing usable was read. The network
+// time-out bounds the whole reply, however many lines it has.
 int GetReply(Socket s);
+
+// While one exists on a thread, every reply read on it shares one network time-out that starts
+// when the outermost scope is made (a greeting of preliminary replies, a long HELP reply).
+class ReplyWaitScope {
+ public:
+  ReplyWaitScope();
+  ~ReplyWaitScope();
+  ReplyWaitScope(const ReplyWaitScope&) = delete;
+  ReplyWaitScope& operator=(const ReplyWaitScope&) = delete;
+};
+// True when the network timer ran out since it was last armed.
+bool NetTimerExpired();
 // Discards pending reply text and what is waiting on the connection right now.
 void DrainControl(Socket s);
 

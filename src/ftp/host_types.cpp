@@ -79,6 +79,7 @@ void HelpScan(platform::Socket s) {
     h.canMkd = h.canRmd = h.canRename = h.canDele = 1;
     return;
   }
+  ftp::ReplyWaitScope helpWait;  // one time-out for the whole HELP reply, however long
   int got = ftp::ReadReplyLine(s);
   const std::string* line = &ftp::Conn().replyLine;
   int type;

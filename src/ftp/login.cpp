@@ -101,10 +101,13 @@ Socket Login(profiles::SessionProfile& profile) {
   // The greeting, every line offered to host-type detection.
   c.detectHostFromReplies = 1;
   int cls;
-  for (;;) {
-    cls = GetReply(s);
-    if (cls != 1 || c.abortFlag) break;
-    if (detectGreeting && profile.hostType == ftp::kHostAutomatic) ftp::DetectHostTypeFromGreeting(c.replyLine);
+  {
+    ReplyWaitScope greetingWait;  // preliminary replies without end do not keep the wait going
+    for (;;) {
+      cls = GetReply(s);
+      if (cls != 1 || c.abortFlag) break;
+      if (detectGreeting && profile.hostType == ftp::kHostAutomatic) ftp::DetectHostTypeFromGreeting(c.replyLine);
+    }
   }
   c.detectHostFromReplies = 0;
   if (cls == 4) {

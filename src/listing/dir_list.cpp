@@ -284,9 +284,9 @@ int SendQuoteCommand(platform::Socket s, const std::string& text) {
   return ftp::Conn().lastReplyCode / 100;
 }
 
-void DoDirList(int refresh) {
+int DoDirList(int refresh) {
   core::BusyScope busy;
-  if (!busy.taken()) return;
+  if (!busy.taken()) return 0;
   RemotePaneState& pane = RemotePane();
   ui::MemoryListBox spareDirs(true), spareFiles;
   ui::ListBox& dirs = pane.dirList ? *pane.dirList : spareDirs;
@@ -300,7 +300,7 @@ void DoDirList(int refresh) {
   if (!conn.connected || s == ftp::kNoSocket) {
     dirs.Clear();
     ShowRemoteDirName(pane.dirField, "");
-    return;
+    return 0;
   }
 
   pane.remoteDirName = kUndecipherable;
@@ -340,7 +340,7 @@ void DoDirList(int refresh) {
     ListingContext ctx = CurrentListingContext(dirs, files, pane.remoteDirName);
     ctx.mlsd = CurrentListingIsMlsd();
     ParseListing(file, ctx);
-    return;
+    return 1;
   }
   if (hostType != ftp::kHostRsx) {
     dirs.Clear();
@@ -349,6 +349,7 @@ void DoDirList(int refresh) {
   files.Clear();
   core::LogMessage("DoDirList returned %u", static_cast<unsigned>(result));
   DropEntryOf(file);
+  return 0;
 }
 
 }  // namespace listing

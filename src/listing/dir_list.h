@@ -26,8 +26,9 @@ RemotePaneState& RemotePane();
 
 // Brings the remote pane up to date (PWD, host-type detection before the first listing, LIST
 // or the cache, the parser). refresh 1: always LIST; 0: a cached listing is shown as it is.
-// Does nothing while the busy flag is set, and holds it while it runs.
-void DoDirList(int refresh);
+// Does nothing while the busy flag is set, and holds it while it runs. 1 when a listing was
+// shown (received or cached); 0 when none was (the lists then hold ".." alone).
+int DoDirList(int refresh);
 
 // Receives a listing command's output ("LIST", "NLST", "LIST x") in ASCII with BELL, HASH and
 // AMODE off (restored afterwards) into a scratch temporary file, which becomes

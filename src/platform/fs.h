@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -35,6 +36,14 @@ bool MakeDirectory(const std::string& path);
 
 // The current drive's longest file-name component, or 0 when it cannot be had.
 int MaxFileNameLength();
+
+// The whole contents of a file; false when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& contents);
+// A text's lines split at each '\n' (a '\r' before it stays); a last line without an end counts,
+// an empty text has none.
+std::vector<std::string> SplitLines(const std::string& text);
+// A file's lines as SplitLines gives them; false when it cannot be opened.
+bool ReadFileLines(const std::string& path, std::vector<std::string>& lines);
 
 // Joins a directory and a name with exactly one separator between them.
 std::string JoinPath(const std::string& dir, const std::string& name);

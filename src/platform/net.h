@@ -54,6 +54,8 @@ Socket NewSocket(bool stream, int protocol, bool ipv6 = false);
 // Closes a socket: 0, or -1 with the error set.
 int CloseSocketHandle(Socket s);
 int ShutdownSocket(Socket s);
+// Ends the sending side only (the peer reads the end of the data); 0, or -1 with the error set.
+int ShutdownSend(Socket s);
 // The socket's own address; false with the error set.
 bool LocalAddress(Socket s, NetAddress& out);
 // Turns on SO_OOBINLINE; 0, or -1 with the error set.

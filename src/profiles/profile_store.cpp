@@ -3,12 +3,12 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 
 #include "core/ini.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "profiles/profile_settings.h"
+#include "platform/fs.h"
 
 namespace profiles {
 namespace {
@@ -136,10 +136,9 @@ int SaveSessionProfile(const SessionProfile& p) {
 
 void ListProfiles(ui::ComboBox& combo) {
   combo.Clear();
-  std::ifstream in(core::Files().settingsFile, std::ios::binary);
-  if (!in) return;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::vector<std::string> lines;
+  if (!platform::ReadFileLines(core::Files().settingsFile, lines)) return;
+  for (std::string& line : lines) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
     if (line.empty() || line[0] != '[') continue;
     std::string name = line.substr(1, line.find(']') == std::string::npos ? std::string::npos : line.find(']') - 1);

@@ -38,7 +38,9 @@ int ParsePassiveReply(const std::string& line, unsigned numbers[6], std::string*
     while (p < list.size() && std::isspace(static_cast<unsigned char>(list[p]))) ++p;
     if (p >= list.size() || !std::isdigit(static_cast<unsigned char>(list[p]))) break;
     uint32_t v = 0;
-    while (p < list.size() && std::isdigit(static_cast<unsigned char>(list[p]))) v = v * 10u + (list[p++] - '0');
+    // Saturates instead of wrapping, so a huge number stays out of range.
+    for (; p < list.size() && std::isdigit(static_cast<unsigned char>(list[p])); ++p)
+      if (v < 100000u) v = v * 10u + static_cast<uint32_t>(list[p] - '0');
     numbers[got++] = v;
     if (got < 6) {
       if (p >= list.size() || list[p] != ',') break;
@@ -123,13 +125,16 @@ Socket OpenPassiveData(Socket ctrl) {
     LogMessage("unable to parse info %s", reply.c_str());
     return kNoSocket;
   }
-  if (got < 6) {
+  // A number above 255 would wrap into another port: refused like a short list.
+  bool inRange = true;
+  for (int i = 0; i < got; ++i) inRange = inRange && n[i] <= 255;
+  if (got < 6 || !inRange) {
     LogMessage("bad address in %s", list.c_str());
     return kNoSocket;
   }
   char offered[64];
   std::snprintf(offered, sizeof offered, "%u.%u.%u.%u", n[0], n[1], n[2], n[3]);
-  unsigned port = (n[4] * 256u + n[5]) & 0xFFFFu;
+  unsigned port = n[4] * 256u + n[5];
   // Only the port is taken from the reply: the data connection goes to the host the control
   // connection talks to, so a server cannot point the client at a third host.
   platform::NetAddress control = c.peerAddress;
@@ -197,9 +202,20 @@ Socket OpenActiveListener(Socket ctrl) {
 Socket AcceptActiveData(Socket listener) {
   ftp::ConnectionState& c = ftp::Conn();
   platform::NetAddress peer;
+  const uint32_t server = c.peerAddress.address;
   ftp::StartNetTimer();
-  Socket data = platform::Accept(listener, &peer);
-  int error = platform::LastSocketError();
+  Socket data;
+  int error;
+  for (;;) {
+    data = platform::Accept(listener, &peer);
+    error = platform::LastSocketError();
+    // Only the server the control connection talks to may connect; anyone else is dropped and
+    // the wait goes on (within the same time-out).
+    if (data == kNoSocket || peer.address == server) break;
+    LogMessage("data connection from %s refused: not the server's address",
+               platform::DottedAddress(peer.address).c_str());
+    platform::CloseSocketHandle(data);
+  }
   ftp::StopNetTimer();
   c.listenSocket = ftp::CancelAndCloseSocket(listener);
   if (data == kNoSocket) {

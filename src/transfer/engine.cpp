@@ -14,6 +14,7 @@
 #include "ftp/socket_errors.h"
 #include "ftp/host_type_codes.h"
 #include "platform/clock.h"
+#include "platform/file_replace.h"
 #include "platform/fs.h"
 #include "platform/pump.h"
 #include "profiles/session_profile.h"
@@ -128,8 +129,20 @@ void ReportOpenFailure(const std::string& path, int err) {
   }
 }
 
-// 1 when the local file opens for reading; otherwise the failure is reported.
+// 1 when the local file is a regular file that opens for reading; otherwise the failure is
+// reported. A directory opens for reading on some systems and then fails every read: sending it
+// would store an empty file over the server's.
 int CanReadSource(const std::string& path) {
+  platform::FileStamp stamp = platform::StampFile(path);
+  if (stamp.exists && !stamp.regular) {
+    LogMessage("%s is not a regular file: not sent", path.c_str());
+    ErrorSound();
+    if (core::App().commandLineMode) {
+      std::string text = path + " is not a regular file: not sent";
+      ui::ShowMessageBox(text, core::kProgramCaption, ui::kMbOk);
+    }
+    return 0;
+  }
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
     ReportOpenFailure(path, errno);
@@ -155,7 +168,9 @@ namespace {
 // One transfer over a data connection: passive when the profile asks for it (falling back to
 // active when no passive connection can be made), else active. `sendCommand(active)` sends the
 // transfer command with its fall-backs and returns the reply's class; `moveData(data)` runs the
-// data loop. The result is the completion reply's class, or 0 when the transfer did not start.
+// data loop and says whether all the data went through. The result is the completion reply's
+// class, or 0 when the transfer did not start or its data failed (whatever the server replied:
+// the completion reply is still read so the connection stays in step).
 template <typename SendCommand, typename MoveData>
 int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, bool receiving) {
   ftp::ConnectionState& c = ftp::Conn();
@@ -164,9 +179,10 @@ int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, 
     if (data != kNoSocket) {
       c.dataSocket = data;
       if (sendCommand(false) == 1) {
-        moveData(data);
+        bool moved = moveData(data);
         CloseDataConnection(data);
-        return ftp::GetReply(ctrl);
+        int cls = ftp::GetReply(ctrl);
+        return moved ? cls : 0;
       }
       CloseDataConnection(data);
       ErrorSound();
@@ -182,10 +198,11 @@ int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, 
     Socket data = AcceptActiveData(listener);
     if (data == kNoSocket) return 0;
     c.dataSocket = data;
-    moveData(data);
+    bool moved = moveData(data);
     CloseDataConnection(data);
     if (receiving) LogMessage("[%u] looking for completion line", static_cast<unsigned>(ctrl));
-    return ftp::GetReply(ctrl);
+    int cls = ftp::GetReply(ctrl);
+    return moved ? cls : 0;
   }
   c.listenSocket = ftp::CancelAndCloseSocket(listener);
   ErrorSound();
@@ -202,7 +219,7 @@ int SendFile(Socket ctrl, std::string command, const std::string& localPath, cha
   if (core::Settings().stou == 1 && command.size() > 3 && command[3] == 'R') command[3] = 'U';
   return OverDataConnection(
       ctrl, [&](bool) { return SendStoreCommand(ctrl, command); },
-      [&](Socket data) { SendFileData(data, localPath); }, false);
+      [&](Socket data) { return SendFileData(data, localPath) == 1; }, false);
 }
 
 int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, char type) {
@@ -212,8 +229,21 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
     return 0;
   }
   Transfer().transferTotal = 0;
-  Transfer().restartOffset = 0;
+  // The bytes go to a new file beside the target, which replaces it only after a complete
+  // transfer: a failure keeps the old file. A device or a pipe is written directly.
+  const std::string target = platform::ResolveLinks(localPath);
+  platform::FileStamp targetStamp = platform::StampFile(target);
+  const bool replace = !targetStamp.exists || targetStamp.regular;
+  std::string receivePath = target;
+  if (replace) {
+    receivePath = platform::MakeTempFileBeside(target);
+    if (receivePath.empty()) {
+      LogMessage("FAILED TO OPEN %s FOR WRITE!", localPath.c_str());
+      return 0;
+    }
+  }
   ftp::ConnectionState& c = ftp::Conn();
+  Transfer().restartOffset = 0;
   const bool retrieve = command.compare(0, 5, "RETR ") == 0 && command.size() > 5;
   int64_t remoteSize = -1;
   if (core::Settings().modernftp && c.features.size && retrieve) {
@@ -229,23 +259,22 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
     }
   }
   int64_t resumeAt = 0;
-  if (core::Settings().modernftp && core::Settings().resume && retrieve) {
-    int64_t localSize = platform::PathExists(localPath) ? platform::FileSize(localPath) : -1;
+  if (core::Settings().modernftp && core::Settings().resume && retrieve && targetStamp.exists && targetStamp.regular) {
+    int64_t localSize = platform::FileSize(target);
     if (localSize > 0) {
       if (type != 'I') LogMessage("%s not resumed: only binary downloads are resumed", localPath.c_str());
       else if (remoteSize < 0) LogMessage("%s not resumed: the server gave no size", localPath.c_str());
       else if (localSize < remoteSize) resumeAt = localSize;
     }
   }
+  // A resumed download appends to the target itself; a whole one goes to the new file.
+  bool resumed = false;
   auto sendRetrieve = [&](bool active) {
     if (resumeAt > 0) {
       // REST right before the retrieve command; a refusal means the whole file.
-      if (ftp::SendFtpCommand(ctrl, "REST %lld", static_cast<long long>(resumeAt)) == 3) {
-        Transfer().restartOffset = resumeAt;
-      } else {
-        LogMessage("REST refused: %s is received whole", localPath.c_str());
-        Transfer().restartOffset = 0;
-      }
+      resumed = ftp::SendFtpCommand(ctrl, "REST %lld", static_cast<long long>(resumeAt)) == 3;
+      if (!resumed) LogMessage("REST refused: %s is received whole", localPath.c_str());
+      Transfer().restartOffset = resumed ? resumeAt : 0;
     }
     int r = ftp::SendFtpCommandText(ctrl, command);
     // Some hosts want a refused name again in quotes (tried on active connections).
@@ -256,8 +285,49 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
     if (r == 1) SetStatusText(c.replyLine);  // the server's preliminary reply describes the download
     return r;
   };
-  return OverDataConnection(ctrl, sendRetrieve, [&](Socket data) { ReceiveFileData(data, localPath); }, true);
+  int cls = OverDataConnection(
+      ctrl, sendRetrieve, [&](Socket data) { return ReceiveFileData(data, resumed ? target : receivePath) == 1; }, true);
+  if (replace && resumed) {
+    platform::RemoveFile(receivePath);  // the resumed bytes went to the target
+  } else if (replace) {
+    if (cls == 2 && !platform::ReplaceFileWith(receivePath, target)) {
+      LogMessage("failed to replace %s (%u)", localPath.c_str(), static_cast<unsigned>(errno));
+      ErrorSound();
+      cls = 0;
+    }
+    if (cls != 2) platform::RemoveFile(receivePath);
+  }
+  return cls;
 }
+
+namespace {
+
+// After the last byte of an upload: tells the server the data has ended and waits (bounded by
+// the time-out) for it to close its side. False when the server reset the connection instead,
+// which means it did not take everything that was sent.
+bool EndOfUpload(Socket data) {
+  if (platform::ShutdownSend(data) != 0) {
+    ftp::LogSocketError("shutdown", platform::LastSocketError());
+    return false;
+  }
+  char buf[512];
+  for (;;) {
+    ftp::StartNetTimer();
+    int n = platform::Recv(data, buf, sizeof buf);
+    int error = platform::LastSocketError();
+    ftp::StopNetTimer();
+    if (n > 0) continue;  // nothing is expected here; whatever comes is dropped
+    if (n == 0) return true;
+    if (error == platform::kErrCancelled) {
+      ftp::Conn().abortFlag = 0;  // the server did not close in time: its reply decides
+      return true;
+    }
+    ftp::LogSocketError("send", error);
+    return false;
+  }
+}
+
+}  // namespace
 
 int SendFileData(Socket data, const std::string& path) {
   ftp::ConnectionState& c = ftp::Conn();
@@ -286,8 +356,16 @@ int SendFileData(Socket data, const std::string& path) {
   uint64_t start = Tick();
   while (!c.abortFlag.load()) {
     size_t n = std::fread(block.data(), 1, static_cast<size_t>(blockSize), f);
-    if (n == 0) break;
+    if (n == 0) {
+      if (std::ferror(f)) {
+        LogMessage("failed to read file %s (%u)", path.c_str(), static_cast<unsigned>(errno));
+        failed = true;
+      }
+      break;
+    }
+    ftp::StartNetTimer();  // a server that takes nothing for the time-out is given up
     int sent = ftp::SendAll(data, block.data(), static_cast<int>(n));
+    ftp::StopNetTimer();
     total += sent;
     if (sent < static_cast<int>(n)) {
       failed = true;  // the data connection broke: the rest cannot follow
@@ -296,17 +374,18 @@ int SendFileData(Socket data, const std::string& path) {
     ShowProgress(total, start, Tick(), size > 0 ? size : 0);
     ui::Front().PumpWaitingMessages();
   }
-  uint64_t end = Tick();
   std::fclose(f);
-  ReportTransferStats("Transmitted", total, start, end, failed || c.abortFlag.load());
-  return 1;
+  if (!failed && !c.abortFlag.load()) failed = !EndOfUpload(data);
+  uint64_t end = Tick();
+  failed = failed || c.abortFlag.load();
+  ReportTransferStats("Transmitted", total, start, end, failed);
+  return failed ? 0 : 1;
 }
 
 int ReceiveFileData(Socket data, const std::string& path) {
   ftp::ConnectionState& c = ftp::Conn();
   if (data == kNoSocket || !c.connected.load()) return 0;
   c.commandDepth++;
-  ftp::StopNetTimer();
   c.abortFlag = 0;
   ProgressScope progress(false, core::Prompts().promptText);
 
@@ -332,11 +411,11 @@ int ReceiveFileData(Socket data, const std::string& path) {
   int lastRecv = 0, recvError = 0;
   uint64_t start = Tick();
   while (!c.abortFlag.load()) {
+    ftp::StartNetTimer();  // nothing arriving for the time-out ends the transfer
     lastRecv = platform::Recv(data, block.data(), blockSize);
-    if (lastRecv <= 0) {
-      if (lastRecv < 0) recvError = platform::LastSocketError();
-      break;
-    }
+    if (lastRecv < 0) recvError = platform::LastSocketError();
+    ftp::StopNetTimer();
+    if (lastRecv <= 0) break;
     openTarget();
     if (!f || std::fwrite(block.data(), 1, static_cast<size_t>(lastRecv), f) != static_cast<size_t>(lastRecv)) {
       platform::Send(ftp::Conn().ctrl_skt.load(), "ABOR\r\n", 6, true);
@@ -358,18 +437,16 @@ int ReceiveFileData(Socket data, const std::string& path) {
   }
   if (lastRecv < 0) {
     ftp::LogSocketError("recv", recvError);
-    if (total == 0) {
-      ErrorSound();
-      return 0;
-    }
+    if (total == 0) ErrorSound();
   }
-  // A connection that broke mid-transfer is a failed transfer, not a short success.
-  ReportTransferStats("Received", total, start, end, writeFailed || lastRecv < 0 || c.abortFlag.load());
+  // A connection that broke before or during the data is a failed transfer, not a short success.
+  bool failed = writeFailed || lastRecv < 0 || c.abortFlag.load();
+  ReportTransferStats("Received", total, start, end, failed);
   if (c.abortFlag.load()) {
     platform::ShutdownSocket(data);
     LogMessage("You MAY have to press Cancel and/or Close this connection.");
   }
-  return 1;
+  return failed ? 0 : 1;
 }
 
 }  // namespace transfer

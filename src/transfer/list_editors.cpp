@@ -3,18 +3,17 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 
 #include "core/settings.h"
+#include "platform/fs.h"
 
 namespace transfer {
 namespace {
 
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::vector<std::string> read;
+  if (!platform::ReadFileLines(path, read)) return false;
+  for (std::string& line : read) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }

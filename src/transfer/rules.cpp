@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 
 #include "core/message_log.h"
 #include "core/settings.h"
@@ -35,10 +34,9 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
 
 // Reads a list file's lines, each without its line end and cut to `maxChars`. False without a file.
 bool ReadListFile(const std::string& path, size_t maxChars, std::vector<std::string>& lines) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::vector<std::string> read;
+  if (!platform::ReadFileLines(path, read)) return false;
+  for (std::string& line : read) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line.substr(0, maxChars));
   }

@@ -19,11 +19,19 @@ void Type(HWND field, const char* text) {
   for (const char* c = text; *c; ++c) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 0);
 }
 
+// The real prompt dialogs, with help requests recorded instead of opening the help window.
+class PromptFrontEnd : public app::Win32FrontEnd {
+ public:
+  void ShowHelp(const std::string& file, int context) override {
+    if (testing_support::TestFront().help) testing_support::TestFront().help->Show(file, context);
+  }
+};
+
 class PromptDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     core::App().appInstance = GetModuleHandleA(nullptr);
-    static app::Win32FrontEnd frontEnd;  // the real windows answer
+    static PromptFrontEnd frontEnd;
     ui::InstallFrontEnd(&frontEnd);
     core::Prompts().Reset();
   }

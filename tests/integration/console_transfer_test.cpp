@@ -22,54 +22,13 @@
 #include "support/real_ftp_servers.h"
 #include "support/temp_dir.h"
 #include "app/command_line.h"
+#include "integration/console_run.h"
 
 using testing_support::ReadFile;
 using testing_support::RealFtpServer;
 
 namespace {
 
-struct RunResult {
-  int status = -1;  // exit status, or -1 when it did not exit by itself
-  std::string out, err;
-};
-
-// Runs the console program in `dir` with no terminal (stdin from /dev/null), for at most 60 s.
-RunResult RunConsole(const std::string& dir, const std::vector<std::string>& args) {
-  std::string outFile = dir + "/.stdout", errFile = dir + "/.stderr";
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(126);
-    int null = open("/dev/null", O_RDONLY);
-    int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(null, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    std::vector<char*> argv{const_cast<char*>(MIRVAN_CONSOLE)};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  RunResult r;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      status = -1;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  if (status != -1 && WIFEXITED(status)) r.status = WEXITSTATUS(status);
-  r.out = ReadFile(outFile);
-  r.err = ReadFile(errFile);
-  return r;
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 const std::string kBinary = std::string("bin\r\n\0\x01\xff tail\n", 14) + std::string(70000, 'x');
 
@@ -151,6 +110,19 @@ TEST_P(ConsoleTransfer, SendsWithLocalFirst) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "failed to open file " + client.File("absent.bin"))) << r.err;
   EXPECT_FALSE(platform::PathExists(server->userRoot() + "/absent.bin"));
+}
+
+// A directory given as the file to send: on Linux it opens for reading and every read fails, so
+// the server's file would be replaced by an empty one. It is refused before STOR.
+TEST_P(ConsoleTransfer, DirectoryIsNeverSent) {
+  std::ofstream(server->userRoot() + "/kept.bin", std::ios::binary) << kBinary;
+  platform::MakeDirectory(client.File("folder"));
+  RunResult r = RunConsole(client.path(), {"local:" + client.File("folder"), "srv:kept.bin"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_TRUE(Contains(r.err, client.File("folder") + " is not a regular file: not sent")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "STOR")) << r.err;
+  EXPECT_EQ(ReadFile(server->userRoot() + "/kept.bin"), kBinary);
+  EXPECT_FALSE(platform::PathExists(client.File("MIRVAN.LOG")));
 }
 
 TEST_P(ConsoleTransfer, AsciiAndQuiet) {

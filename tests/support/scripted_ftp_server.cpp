@@ -1,8 +1,12 @@
 // The scripted FTP server's thread: accept, greet, answer each command line from the rules.
 #include "support/scripted_ftp_server.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
+
+#include "support/socket_reset.h"
 
 namespace testing_support {
 namespace {
@@ -43,6 +47,36 @@ ScriptedReply ScriptedReply::Stall() {
   return r;
 }
 
+ScriptedReply ScriptedReply::Passive() {
+  ScriptedReply r;
+  r.special = kPassive;
+  return r;
+}
+
+ScriptedReply ScriptedReply::Port() {
+  ScriptedReply r("200 PORT ok\r\n");
+  r.special = kPort;
+  return r;
+}
+
+ScriptedReply ScriptedReply::Download(std::string preliminary, std::string bytes, DataEnd end, std::string completion) {
+  ScriptedReply r(std::move(preliminary));
+  r.dataKind = kSendData;
+  r.dataBytes = std::move(bytes);
+  r.dataEnd = end;
+  r.completion = std::move(completion);
+  return r;
+}
+
+ScriptedReply ScriptedReply::Upload(std::string preliminary, size_t limit, DataEnd end, std::string completion) {
+  ScriptedReply r(std::move(preliminary));
+  r.dataKind = kTakeData;
+  r.takeLimit = limit;
+  r.dataEnd = end;
+  r.completion = std::move(completion);
+  return r;
+}
+
 ScriptedFtpServer::ScriptedFtpServer() {
   platform::NetStartup();
   listener_ = platform::NewSocket(true, 0);
@@ -59,6 +93,7 @@ ScriptedFtpServer::~ScriptedFtpServer() {
   stop_ = true;
   if (thread_.joinable()) thread_.join();
   if (listener_ != platform::kNoSocket) platform::CloseSocketHandle(listener_);
+  if (passiveListener_ != platform::kNoSocket) platform::CloseSocketHandle(passiveListener_);
 }
 
 void ScriptedFtpServer::Greeting(ScriptedReply reply) {
@@ -79,6 +114,11 @@ std::vector<std::string> ScriptedFtpServer::Transcript() {
 std::string ScriptedFtpServer::Received() {
   std::lock_guard<std::mutex> lock(mutex_);
   return received_;
+}
+
+std::string ScriptedFtpServer::DataReceived() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dataReceived_;
 }
 
 bool ScriptedFtpServer::WaitForCommands(size_t n, int timeoutMs) {
@@ -104,10 +144,88 @@ ScriptedReply ScriptedFtpServer::ReplyFor(const std::string& line) {
   return ScriptedReply("502 Command not implemented.\r\n");
 }
 
+// The data connection of a transfer: accepted on the passive port, or made to the PORT address
+// (after a stranger's connection from another loopback address, when asked for). Waits at most 10 s.
+platform::Socket ScriptedFtpServer::OpenDataConnection(const std::string& strangerBytes) {
+  if (passiveListener_ != platform::kNoSocket) {
+    platform::Socket data = platform::kNoSocket;
+    for (int waited = 0; waited < 10000 && !stop_ && data == platform::kNoSocket; waited += 20)
+      if (platform::WaitReadable(passiveListener_, 20)) data = platform::Accept(passiveListener_, nullptr);
+    platform::CloseSocketHandle(passiveListener_);
+    passiveListener_ = platform::kNoSocket;
+    return data;
+  }
+  if (portAddress_.port == 0) return platform::kNoSocket;
+  if (!strangerBytes.empty()) {
+    platform::Socket stranger = platform::NewSocket(true, 0);
+    platform::NetAddress from{0x7F000002, 0};
+    if (stranger != platform::kNoSocket && platform::BindSocket(stranger, from) == 0 &&
+        platform::Connect(stranger, portAddress_) == 0) {
+      SendText(stranger, strangerBytes);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (stranger != platform::kNoSocket) platform::CloseSocketHandle(stranger);
+  }
+  platform::Socket data = platform::NewSocket(true, 0);
+  if (data != platform::kNoSocket && platform::Connect(data, portAddress_) != 0) {
+    platform::CloseSocketHandle(data);
+    data = platform::kNoSocket;
+  }
+  portAddress_ = {};
+  return data;
+}
+
+void ScriptedFtpServer::RunData(const ScriptedReply& reply) {
+  platform::Socket data = OpenDataConnection(reply.strangerBytes);
+  if (data == platform::kNoSocket) return;
+  if (reply.dataKind == ScriptedReply::kSendData) {
+    SendText(data, reply.dataBytes);
+    if (reply.dataEnd == DataEnd::kReset) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } else {
+    char buf[4096];
+    size_t taken = 0;
+    while (!stop_ && taken < reply.takeLimit) {
+      if (!platform::WaitReadable(data, 20)) continue;
+      int n = platform::Recv(data, buf, static_cast<int>(std::min(sizeof buf, reply.takeLimit - taken)));
+      if (n <= 0) break;
+      taken += static_cast<size_t>(n);
+      std::lock_guard<std::mutex> lock(mutex_);
+      dataReceived_.append(buf, static_cast<size_t>(n));
+    }
+  }
+  if (reply.dataEnd == DataEnd::kReset) {
+    ResetConnection(data);
+    return;
+  }
+  if (reply.dataEnd == DataEnd::kStall) {
+    char buf[4096];
+    while (!stop_) {
+      if (!platform::WaitReadable(data, 20)) continue;
+      if (platform::Recv(data, buf, sizeof buf) <= 0) break;
+    }
+  }
+  platform::CloseSocketHandle(data);
+}
+
 bool ScriptedFtpServer::Deliver(platform::Socket client, const ScriptedReply& reply) {
+  if (reply.special == ScriptedReply::kPassive) {
+    if (passiveListener_ != platform::kNoSocket) platform::CloseSocketHandle(passiveListener_);
+    passiveListener_ = platform::NewSocket(true, 0);
+    platform::NetAddress at{0x7F000001, 0};
+    if (platform::BindSocket(passiveListener_, at) != 0 || platform::ListenSocket(passiveListener_, 2) != 0 ||
+        !platform::LocalAddress(passiveListener_, at))
+      return SendText(client, "425 no data port\r\n");
+    char text[96];
+    std::snprintf(text, sizeof text, "227 Entering Passive Mode (127,0,0,1,%u,%u)\r\n", at.port / 256u, at.port % 256u);
+    return SendText(client, text);
+  }
   for (size_t i = 0; i < reply.pieces.size(); ++i) {
     if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.gapMs));
     if (!SendText(client, reply.pieces[i])) return false;
+  }
+  if (reply.dataKind != ScriptedReply::kNoData) {
+    RunData(reply);
+    if (!reply.completion.empty() && !SendText(client, reply.completion)) return false;
   }
   if (reply.after == ScriptedReply::kDrop) return false;
   if (reply.after == ScriptedReply::kStall) {
@@ -115,7 +233,10 @@ bool ScriptedFtpServer::Deliver(platform::Socket client, const ScriptedReply& re
     char buf[256];
     while (!stop_) {
       if (!platform::WaitReadable(client, 20)) continue;
-      if (platform::Recv(client, buf, sizeof buf) <= 0) break;
+      int n = platform::Recv(client, buf, sizeof buf);
+      if (n <= 0) break;
+      std::lock_guard<std::mutex> lock(mutex_);
+      received_.append(buf, static_cast<size_t>(n));
     }
     return false;
   }
@@ -150,7 +271,15 @@ void ScriptedFtpServer::Serve(platform::Socket client) {
         transcript_.push_back(line);
       }
       changed_.notify_all();
-      open = Deliver(client, ReplyFor(line));
+      ScriptedReply reply = ReplyFor(line);
+      if (reply.special == ScriptedReply::kPort) {
+        unsigned n[6];
+        if (std::sscanf(line.c_str() + line.find(' ') + 1, "%u,%u,%u,%u,%u,%u", &n[0], &n[1], &n[2], &n[3], &n[4],
+                        &n[5]) == 6)
+          portAddress_ = platform::NetAddress{(n[0] << 24) | (n[1] << 16) | (n[2] << 8) | n[3],
+                                              static_cast<uint16_t>(n[4] * 256 + n[5])};
+      }
+      open = Deliver(client, reply);
     }
   }
   platform::CloseSocketHandle(client);

@@ -10,6 +10,14 @@
 //   EXPECT_EQ(server.Transcript(), (std::vector<std::string>{"USER joe", "PASS secret"}));
 //
 // Commands without a matching rule get "502 Command not implemented.".
+//
+// Data connections: a rule answered with ScriptedReply::Passive() opens a data port and replies
+// 227 with it; ScriptedReply::Port() takes the client's PORT address. A reply with a data plan
+// (Download, Upload) then sends its pieces, runs the plan on a data connection (accepted on the
+// passive port, or connected to the PORT address), and sends its completion text afterwards:
+//
+//   server.On("PASV", ScriptedReply::Passive());
+//   server.On("RETR", ScriptedReply::Download("150 here\r\n", bytes, DataEnd::kReset, "226 ok\r\n"));
 #pragma once
 #include <atomic>
 #include <condition_variable>
@@ -24,11 +32,26 @@ namespace testing_support {
 
 // One reply: its bytes sent as separate pieces (each piece in one send, a short gap between
 // pieces so they arrive in separate reads), then what the server does next.
+// How a scripted data connection ends: closed, reset (RST), or held open without a byte more
+// until the client closes it.
+enum class DataEnd { kClose, kReset, kStall };
+
 struct ScriptedReply {
   enum After { kKeep, kDrop, kStall };
   std::vector<std::string> pieces;
   After after = kKeep;
   int gapMs = 40;
+
+  enum Special { kNone, kPassive, kPort };
+  Special special = kNone;
+  // The data plan: sent bytes (download) or taken bytes (upload), and the end.
+  enum DataKind { kNoData, kSendData, kTakeData };
+  DataKind dataKind = kNoData;
+  std::string dataBytes;               // kSendData: what is sent
+  size_t takeLimit = static_cast<size_t>(-1);  // kTakeData: bytes taken before the end
+  DataEnd dataEnd = DataEnd::kClose;
+  std::string completion;              // sent on the control connection after the data ended
+  std::string strangerBytes;           // active mode: first a connection from 127.0.0.2 sending these
 
   ScriptedReply() = default;
   ScriptedReply(const char* text) : pieces{text} {}
@@ -36,6 +59,10 @@ struct ScriptedReply {
   static ScriptedReply Pieces(std::vector<std::string> pieces, After after = kKeep);
   static ScriptedReply Drop(std::string text);  // sends the text, then closes the connection
   static ScriptedReply Stall();                 // sends nothing and keeps the connection open
+  static ScriptedReply Passive();               // "227 ... (127,0,0,1,p1,p2)" for a new data port
+  static ScriptedReply Port();                  // takes the PORT address: "200 PORT ok"
+  static ScriptedReply Download(std::string preliminary, std::string bytes, DataEnd end, std::string completion);
+  static ScriptedReply Upload(std::string preliminary, size_t limit, DataEnd end, std::string completion);
 };
 
 class ScriptedFtpServer {
@@ -56,8 +83,10 @@ class ScriptedFtpServer {
 
   // The command lines received so far, without their CR LF.
   std::vector<std::string> Transcript();
-  // Every byte received so far.
+  // Every byte received so far on the control connection (also while stalled).
   std::string Received();
+  // Every byte received so far on data connections.
+  std::string DataReceived();
   // Waits (bounded) until at least `n` command lines have arrived.
   bool WaitForCommands(size_t n, int timeoutMs = 5000);
   // Waits (bounded) until clients have closed `count` connections in all.
@@ -72,6 +101,8 @@ class ScriptedFtpServer {
   void Run();
   void Serve(platform::Socket client);
   bool Deliver(platform::Socket client, const ScriptedReply& reply);  // false: connection ended
+  void RunData(const ScriptedReply& reply);
+  platform::Socket OpenDataConnection(const std::string& strangerBytes);
   ScriptedReply ReplyFor(const std::string& line);
 
   platform::Socket listener_ = platform::kNoSocket;
@@ -83,6 +114,9 @@ class ScriptedFtpServer {
   std::vector<Rule> rules_;
   std::vector<std::string> transcript_;
   std::string received_;
+  std::string dataReceived_;
+  platform::Socket passiveListener_ = platform::kNoSocket;
+  platform::NetAddress portAddress_;
   int closes_ = 0;
   std::thread thread_;
 };

@@ -183,6 +183,7 @@ Socket NewSocket(bool stream, int protocol, bool ipv6) {
 
 int CloseSocketHandle(Socket s) { return close(static_cast<int>(s)) == 0 ? 0 : FailErrno(); }
 int ShutdownSocket(Socket s) { return shutdown(static_cast<int>(s), SHUT_RDWR) == 0 ? 0 : FailErrno(); }
+int ShutdownSend(Socket s) { return shutdown(static_cast<int>(s), SHUT_WR) == 0 ? 0 : FailErrno(); }
 
 bool LocalAddress(Socket s, NetAddress& out) {
   sockaddr_storage sa{};

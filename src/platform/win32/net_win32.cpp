@@ -133,6 +133,7 @@ Socket NewSocket(bool stream, int protocol, bool ipv6) {
 
 int CloseSocketHandle(Socket s) { return closesocket(S(s)) == 0 ? 0 : Fail(); }
 int ShutdownSocket(Socket s) { return shutdown(S(s), SD_BOTH) == 0 ? 0 : Fail(); }
+int ShutdownSend(Socket s) { return shutdown(S(s), SD_SEND) == 0 ? 0 : Fail(); }
 
 bool LocalAddress(Socket s, NetAddress& out) {
   sockaddr_storage sa{};

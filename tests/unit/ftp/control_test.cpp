@@ -54,8 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {"220 split line"}, "220 split line"},
         ReplyCase{"TrailingBlanksRemoved", {"220 ok \t \r\n"}, ScriptedReply::kKeep, 2, 220, {"220 ok"}, "220 ok"},
         ReplyCase{"DroppedMidReply", {"220-partial\r\n220-more"}, ScriptedReply::kDrop, 4, 421,
-                  {"220-partial", "220-more"}, "220-more"},
-        ReplyCase{"DroppedBeforeAnything", {}, ScriptedReply::kDrop, 4, 421, {""}, ""}),
+                  {"220-partial", "Connection to the server lost: it is closed", "220-more"}, "220-more"},
+        ReplyCase{"DroppedBeforeAnything", {}, ScriptedReply::kDrop, 4, 421,
+                  {"Connection to the server lost: it is closed", ""}, ""}),
     [](const ::testing::TestParamInfo<ReplyCase>& info) { return info.param.name; });
 
 TEST_F(SessionTest, LinesAfterTheFirstComeFromThePendingText) {
@@ -149,8 +150,18 @@ TEST_P(NetTimeout, SilentServerIsCancelledAfterWholeTicks) {
     EXPECT_EQ(pumps, GetParam().cancelAfterTicks);
     EXPECT_EQ(clock.now, 5000u * GetParam().cancelAfterTicks);
     EXPECT_TRUE(ftp::Conn().abortFlag);
-    EXPECT_EQ(Log(), (std::vector<std::string>{"Timer cancelled blocking call", "rl-recv: Blocking call cancelled"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"Timer cancelled blocking call", "rl-recv: Blocking call cancelled",
+                                               "Connection to the server lost: it is closed"}));
     EXPECT_FALSE(ftp::NetTimerRunning());
+    // The connection is finished: the next command is not sent and waits for nothing.
+    int pumpsBefore = pumps;
+    EXPECT_EQ(ftp::SendFtpCommand(ctrl, "NOOP"), 0);
+    EXPECT_EQ(ftp::GetReply(ctrl), 4);
+    EXPECT_EQ(pumps, pumpsBefore);
+    EXPECT_TRUE(server.WaitForClose(5000));  // the server saw it end
+    EXPECT_TRUE(server.Transcript().empty());
+    ctrl = ftp::CloseSocket(ctrl);
+    EXPECT_EQ(ftp::Conn().lostSocket.load(), platform::kNoSocket);
   }
   EXPECT_EQ(ftp::Conn().commandDepth, 0);
 }
