@@ -90,6 +90,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       AppendMenuA(GetSystemMenu(hwnd, FALSE), MF_SEPARATOR, 0, nullptr);
       AppendMenuA(GetSystemMenu(hwnd, FALSE), MF_STRING, kShowLogSysCommand, "Show log...");
       listing::ReserveTempNames();  // the listing and viewer temporary file names
+      SetTimer(hwnd, ftp::kKeepAliveTimerId, ftp::kKeepAlivePeriodMs, nullptr);
       // The panes, buttons and lists of the main window are created here too once they exist.
       return 0;
     case WM_SIZE:
@@ -136,6 +137,11 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
           return 0;
       }
       break;
+    case WM_TIMER:
+      // KEEPALIVE: a connection the server closed while idle shows as closed in the caption.
+      if (wParam != ftp::kKeepAliveTimerId) break;
+      if (ftp::KeepAliveTick()) SetWindowTextA(hwnd, kProgramCaption);
+      return 0;
     case WM_CLOSE:
       CloseMainWindow(hwnd);
       return 0;
