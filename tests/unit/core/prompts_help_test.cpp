@@ -1,6 +1,8 @@
 // The prompt calls' shared buffers and help context, and the help file and its contexts.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/help.h"
 #include "core/prompts.h"
 #include "support/ports.h"
@@ -66,4 +68,24 @@ TEST(Help, FileFormat) {
   core::HelpBook shipped;
   ASSERT_TRUE(core::LoadHelpFile(MIRVAN_TEST_DATA "/../../src/resources/MIRVAN.hlp", shipped));
   EXPECT_NE(shipped.Find(10), nullptr);
+}
+
+// Every help context the program names (HLP_* in the id header) has a topic of its own in the
+// shipped help file, not the contents shown in its place.
+TEST(HelpFile, EveryContextTheProgramNamesHasItsTopic) {
+  core::HelpBook shipped;
+  ASSERT_TRUE(core::LoadHelpFile(MIRVAN_TEST_DATA "/../../src/resources/MIRVAN.hlp", shipped));
+  std::FILE* f = std::fopen(MIRVAN_TEST_DATA "/../../src/resources/resource.h", "r");
+  ASSERT_NE(f, nullptr);
+  char line[256];
+  int contexts = 0;
+  while (std::fgets(line, sizeof line, f)) {
+    char name[128];
+    int number = 0;
+    if (std::sscanf(line, "#define HLP_%127s %d", name, &number) != 2) continue;
+    ++contexts;
+    EXPECT_EQ(shipped.topics.count(number), 1u) << "HLP_" << name << " (" << number << ") has no topic";
+  }
+  std::fclose(f);
+  EXPECT_GT(contexts, 15);
 }
