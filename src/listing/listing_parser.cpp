@@ -476,6 +476,7 @@ void ParseListingLine(char* line, const ListingContext& ctx) {
 }
 
 void ParseListingText(std::string_view text, const ListingContext& ctx) {
+  ui::ListUpdate dirBatch(ctx.dirList), fileBatch(ctx.fileList);  // one repaint, one sort
   BeginListing(ctx);
   LineFeeder feeder(ctx);
   feeder.Feed(text.data(), text.size());
@@ -483,6 +484,7 @@ void ParseListingText(std::string_view text, const ListingContext& ctx) {
 }
 
 bool ParseListing(const std::string& path, const ListingContext& ctx) {
+  ui::ListUpdate dirBatch(ctx.dirList), fileBatch(ctx.fileList);  // one repaint, one sort
   BeginListing(ctx);
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) {

@@ -15,8 +15,12 @@ class Control {
   virtual bool IsEnabled() const = 0;
 };
 
-// Case-insensitive order of a sorted list (as a sorted Windows list box orders its items):
-// <0, 0 or >0 like strcmp, comparing letters without regard to case.
+// The order of a sorted list, as a sorted Windows list box orders its items (the system's
+// locale-aware comparison, ignoring case): <0, 0 or >0 like strcmp. Texts are compared in levels:
+// first the letters, digits and symbols (symbols before digits before letters; an accented letter
+// as its base letter, a ligature as its two letters), then the accents, then hyphens, apostrophes
+// and control characters, which are left out of the first two levels.
+// Bytes above 127 are read as Windows-1252, the ANSI code page of the Western locales.
 int CompareListText(const std::string& a, const std::string& b);
 
 class ListBox : public Control {
@@ -47,6 +51,33 @@ class ListBox : public Control {
   virtual int TextWidth(const std::string& text) const = 0;
   // Index of the first item whose text equals this one without regard to case, or -1.
   int FindExact(const std::string& text) const;
+
+  // A batch update around a fill; use ListUpdate below rather than calling these directly.
+  // Between the outermost BeginUpdate and its EndUpdate a window list is not redrawn (it is
+  // repainted once at the end), and a sorted memory list appends each added item and sorts once
+  // at the end. An index returned by AddString stays valid for SetItemData until the list next
+  // changes, as always. Calls nest.
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+};
+
+// Scope of a batch update: the list is filled in one go while this lives.
+//   ui::ListUpdate batch(list);   // or a pointer, which may be null
+//   list.Clear(); for (...) list.AddString(name);
+class ListUpdate {
+ public:
+  explicit ListUpdate(ListBox& list) : list_(&list) { list_->BeginUpdate(); }
+  explicit ListUpdate(ListBox* list) : list_(list) {
+    if (list_ != nullptr) list_->BeginUpdate();
+  }
+  ~ListUpdate() {
+    if (list_ != nullptr) list_->EndUpdate();
+  }
+  ListUpdate(const ListUpdate&) = delete;
+  ListUpdate& operator=(const ListUpdate&) = delete;
+
+ private:
+  ListBox* list_;
 };
 
 class ComboBox : public Control {
@@ -96,13 +127,18 @@ class MemoryListBox : public ListBox {
   int AddString(const std::string& text) override;
   int InsertString(int index, const std::string& text) override;
   int DeleteString(int index) override;
-  void Clear() override { items_.clear(); curSel_ = -1; }
+  void Clear() override {
+    items_.clear();
+    settled_ = 0;
+    curSel_ = -1;
+  }
   int Count() const override { return static_cast<int>(items_.size()); }
   std::string Text(int index) const override;
+  // An index just returned by AddString, even inside a batch update.
   void SetItemData(int index, int64_t data) override;
   int64_t ItemData(int index) const override;
-  void SetCurSel(int index) override { curSel_ = (index >= 0 && index < Count()) ? index : -1; }
-  int CurSel() const override { return curSel_; }
+  void SetCurSel(int index) override;
+  int CurSel() const override;
   void SetSelected(int index, bool selected) override;
   bool IsSelected(int index) const override;
   std::vector<int> SelectedItems() const override;
@@ -110,6 +146,8 @@ class MemoryListBox : public ListBox {
   int HorizontalExtent() const override { return extent_; }
   // A fixed-pitch stand-in for the list's font; a tab counts as eight characters.
   int TextWidth(const std::string& text) const override;
+  void BeginUpdate() override { ++updateDepth_; }
+  void EndUpdate() override;
   bool sorted() const { return sorted_; }
 
  private:
@@ -117,13 +155,19 @@ class MemoryListBox : public ListBox {
     std::string text;
     int64_t data = 0;
     bool selected = false;
+    bool caret = false;  // only while settling
   };
   bool InRange(int i) const { return i >= 0 && i < Count(); }
-  std::vector<Item> items_;
+  // Puts the items added during a batch update in their sorted places.
+  void Settle() const;
+  // Items [0, settled_) are in order; during a batch update the rest arrived since, in that order.
+  mutable std::vector<Item> items_;
+  mutable size_t settled_ = 0;
+  mutable int curSel_ = -1;
+  int updateDepth_ = 0;
   bool sorted_;
   int charWidth_;
   bool enabled_ = true;
-  int curSel_ = -1;
   int extent_ = 0;
 };
 
@@ -133,7 +177,10 @@ class MemoryComboBox : public ComboBox {
   void SetEnabled(bool e) override { enabled_ = e; }
   bool IsEnabled() const override { return enabled_; }
   int AddString(const std::string& text) override;
-  void Clear() override { items_.clear(); curSel_ = -1; }
+  void Clear() override {
+    items_.clear();
+    curSel_ = -1;
+  }
   int Count() const override { return static_cast<int>(items_.size()); }
   std::string ItemText(int index) const override;
   void SetCurSel(int index) override;
@@ -169,7 +216,10 @@ class MemoryLabel : public Label {
  public:
   void SetEnabled(bool e) override { enabled_ = e; }
   bool IsEnabled() const override { return enabled_; }
-  void SetText(const std::string& text) override { text_ = text; ++updates_; }
+  void SetText(const std::string& text) override {
+    text_ = text;
+    ++updates_;
+  }
   std::string Text() const override { return text_; }
   int updates() const { return updates_; }
 

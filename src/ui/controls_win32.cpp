@@ -66,8 +66,15 @@ int HwndListBox::InsertString(int index, const std::string& text) {
 }
 
 int HwndListBox::DeleteString(int index) {
+  if (index >= 0 && index < Count()) FreeSlotOf(index);
   LRESULT r = SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
   return r < 0 ? -1 : static_cast<int>(r);
+}
+
+void HwndListBox::Clear() {
+  SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+  data_.clear();
+  freeSlots_.clear();
 }
 
 std::string HwndListBox::Text(int index) const {
@@ -80,14 +87,48 @@ std::string HwndListBox::Text(int index) const {
 
 void HwndListBox::SetItemData(int index, int64_t data) {
   if (index < 0 || index >= Count()) return;
-  data_.push_back(data);
-  SendMessageA(hwnd_, LB_SETITEMDATA, index, static_cast<LPARAM>(data_.size()));
+  if (!dataTable_) {
+    SendMessageA(hwnd_, LB_SETITEMDATA, index, static_cast<LPARAM>(data));
+    return;
+  }
+  LRESULT slot = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
+  if (slot > 0 && static_cast<size_t>(slot) <= data_.size()) {
+    data_[static_cast<size_t>(slot) - 1] = data;  // the item's own slot
+    return;
+  }
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    data_[static_cast<size_t>(slot) - 1] = data;
+  } else {
+    data_.push_back(data);
+    slot = static_cast<LPARAM>(data_.size());
+  }
+  SendMessageA(hwnd_, LB_SETITEMDATA, index, slot);
 }
 
 int64_t HwndListBox::ItemData(int index) const {
+  if (index < 0 || index >= Count()) return 0;
+  LRESULT value = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
+  if (!dataTable_) return static_cast<int64_t>(value);
+  if (value <= 0 || static_cast<size_t>(value) > data_.size()) return 0;
+  return data_[static_cast<size_t>(value) - 1];
+}
+
+void HwndListBox::FreeSlotOf(int index) {
+  if (!dataTable_) return;
   LRESULT slot = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
-  if (slot <= 0 || static_cast<size_t>(slot) > data_.size()) return 0;
-  return data_[static_cast<size_t>(slot) - 1];
+  if (slot > 0 && static_cast<size_t>(slot) <= data_.size()) freeSlots_.push_back(slot);
+}
+
+void HwndListBox::BeginUpdate() {
+  if (updateDepth_++ == 0) SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+}
+
+void HwndListBox::EndUpdate() {
+  if (updateDepth_ == 0 || --updateDepth_ > 0) return;
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 std::vector<int> HwndListBox::SelectedItems() const {
@@ -108,5 +149,20 @@ int HwndListBox::TextWidth(const std::string& text) const {
   ReleaseDC(hwnd_, dc);
   return LOWORD(extent);
 }
+
+int HwndComboBox::AddString(const std::string& text) {
+  LRESULT r = SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  return r < 0 ? -1 : static_cast<int>(r);
+}
+
+std::string HwndComboBox::ItemText(int index) const {
+  LRESULT n = SendMessageA(hwnd_, CB_GETLBTEXTLEN, index, 0);
+  if (n < 0) return "";
+  std::vector<char> buf(static_cast<size_t>(n) + 1);
+  LRESULT got = SendMessageA(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buf.data()));
+  return got < 0 ? std::string() : std::string(buf.data(), static_cast<size_t>(got));
+}
+
+std::string HwndComboBox::Text() const { return WindowText(hwnd_); }
 
 }  // namespace ui

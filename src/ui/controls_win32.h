@@ -53,7 +53,8 @@ class HwndButton : public Button {
 
 class HwndListBox : public ListBox {
  public:
-  explicit HwndListBox(HWND h = nullptr) : hwnd_(h) {}
+  // dataTable: keep item data in the table even where the item could hold it (for tests of the table).
+  explicit HwndListBox(HWND h = nullptr, bool dataTable = !kDataFitsItem) : hwnd_(h), dataTable_(dataTable) {}
   void Attach(HWND h) { hwnd_ = h; }
   HWND hwnd() const { return hwnd_; }
   void SetEnabled(bool e) override { EnableWindow(hwnd_, e); }
@@ -61,10 +62,13 @@ class HwndListBox : public ListBox {
   int AddString(const std::string& text) override;
   int InsertString(int index, const std::string& text) override;
   int DeleteString(int index) override;
-  void Clear() override { SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0); }
+  // Empties the list and its item-data table.
+  void Clear() override;
   int Count() const override { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
   std::string Text(int index) const override;
-  // Item data of 64 bits: kept in a table of the control, the list item holding its index.
+  // Item data of 64 bits: held by the list item itself where a pointer has 64 bits; on 32-bit
+  // Windows kept in a table of this object, the list item holding its slot (slots of deleted items
+  // are reused, and Clear empties the table).
   void SetItemData(int index, int64_t data) override;
   int64_t ItemData(int index) const override;
   void SetCurSel(int index) override { SendMessageA(hwnd_, LB_SETCURSEL, index, 0); }
@@ -73,14 +77,42 @@ class HwndListBox : public ListBox {
   bool IsSelected(int index) const override { return SendMessageA(hwnd_, LB_GETSEL, index, 0) > 0; }
   std::vector<int> SelectedItems() const override;
   void SetHorizontalExtent(int pixels) override { SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, pixels, 0); }
-  int HorizontalExtent() const override {
-    return static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
-  }
+  int HorizontalExtent() const override { return static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0)); }
   int TextWidth(const std::string& text) const override;
+  // Redrawing is switched off for the outermost update (WM_SETREDRAW), and the list repainted at its end.
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  // Slots in use in the item-data table (0 where the items hold their data).
+  size_t DataSlotsInUse() const { return data_.size() - freeSlots_.size(); }
+
+ private:
+  static constexpr bool kDataFitsItem = sizeof(LPARAM) >= sizeof(int64_t);
+  void FreeSlotOf(int index);
+  HWND hwnd_;
+  bool dataTable_;
+  int updateDepth_ = 0;
+  std::vector<int64_t> data_;
+  std::vector<LPARAM> freeSlots_;
+};
+
+class HwndComboBox : public ComboBox {
+ public:
+  explicit HwndComboBox(HWND h = nullptr) : hwnd_(h) {}
+  void Attach(HWND h) { hwnd_ = h; }
+  HWND hwnd() const { return hwnd_; }
+  void SetEnabled(bool e) override { EnableWindow(hwnd_, e); }
+  bool IsEnabled() const override { return IsWindowEnabled(hwnd_); }
+  int AddString(const std::string& text) override;
+  void Clear() override { SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0); }
+  int Count() const override { return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
+  std::string ItemText(int index) const override;
+  void SetCurSel(int index) override { SendMessageA(hwnd_, CB_SETCURSEL, index, 0); }
+  int CurSel() const override { return static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0)); }
+  void SetText(const std::string& text) override { SetWindowTextA(hwnd_, text.c_str()); }
+  std::string Text() const override;
 
  private:
   HWND hwnd_;
-  std::vector<int64_t> data_;
 };
 
 // A drop-down list combo box: its "text" is the selected item's; setting a text selects the item

@@ -1,5 +1,7 @@
 // The listing parser beyond the fixture tables: the text helpers, the entries it adds, reading
 // a listing file, bounded lines, untrusted names, and state between listings.
+#include "listing/listing_parser.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +11,6 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "listing/listing_formats.h"
-#include "listing/listing_parser.h"
 #include "listing/listing_text.h"
 #include "platform/clock.h"
 #include "profiles/session_profile.h"
@@ -18,7 +19,6 @@
 using testing_support::TempDir;
 
 namespace {
-
 
 TEST(ListingText, WordHelpers) {
   struct Case {
@@ -36,8 +36,10 @@ TEST(ListingText, WordHelpers) {
   };
   for (const auto& c : cases) {
     const char* got = listing::NthWord(c.text, c.n);
-    if (c.want == nullptr) EXPECT_EQ(got, nullptr) << c.text;
-    else EXPECT_STREQ(got, c.want) << c.text;
+    if (c.want == nullptr)
+      EXPECT_EQ(got, nullptr) << c.text;
+    else
+      EXPECT_STREQ(got, c.want) << c.text;
   }
   struct LastCase {
     const char* text;
@@ -77,7 +79,8 @@ TEST(ListingText, SqueezeName) {
 }
 
 TEST(ListingText, SafeDirectoryNames) {
-  for (const char* bad : {"..", "../x", "x:y", "a/b", "a\\b", "C:", "c:x", "x..y", "...", ". .", " ", "tab\tname", "del\x7f"})
+  for (const char* bad :
+       {"..", "../x", "x:y", "a/b", "a\\b", "C:", "c:x", "x..y", "...", ". .", " ", "tab\tname", "del\x7f"})
     EXPECT_FALSE(listing::IsSafeDirName(bad)) << bad;
   for (const char* good : {"sub", ".hidden", "a.b", "with blanks", "ab:c", "[001,002]", "Caf\xc3\xa9"})
     EXPECT_TRUE(listing::IsSafeDirName(good)) << good;
@@ -135,6 +138,24 @@ TEST_F(ListingParserTest, HorizontalExtentFollowsTheWidestItemOfTheListing) {
   EXPECT_LT(files.HorizontalExtent(), wide);
 }
 
+TEST_F(ListingParserTest, SortedFillEndsItsBatchWithSizesOnTheirNames) {
+  // Names arrive in descending order; a directory named "!old" sorts above "..".
+  ui::MemoryListBox sortedFiles(true);
+  ctx.fileList = &sortedFiles;
+  std::string text = "drwxr-xr-x 2 u g 1 Jan 1 2020 !old\n";
+  for (int i = 9; i >= 1; --i)
+    text += "-rw-r--r-- 1 u g " + std::to_string(i * 100) + " Jan 1 2020 f" + std::to_string(i) + "\n";
+  listing::ParseListingText(text, ctx);
+  EXPECT_EQ(dirs.FindExact(".."), 1);
+  EXPECT_EQ(dirs.Text(0), "!old");
+  ASSERT_EQ(sortedFiles.Count(), 9);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(sortedFiles.Text(i).substr(0, 3), "f" + std::to_string(i + 1) + " ");
+    EXPECT_EQ(sortedFiles.ItemData(i), (i + 1) * 100);
+  }
+  EXPECT_EQ(sortedFiles.AddString("f0"), 0);  // the batch is over: an add goes to its place
+}
+
 TEST_F(ListingParserTest, ListingFileAndItsFailures) {
   TempDir dir;
   listing::ParseListingText("drwxr-xr-x 2 u g 1 Jan 1 2020 old\n-rw-r--r-- 1 u g 1 Jan 1 2020 f\n", ctx);
@@ -186,9 +207,8 @@ TEST_F(ListingParserTest, LongLinesAreParsedWholeAndHostileOnesSkipped) {
 }
 
 TEST_F(ListingParserTest, UnsafeDirectoryNamesAreLoggedNotListed) {
-  listing::ParseListingText(std::string("drwxr-xr-x 2 u g 1 Jan 1 2020 ../up\n") +
-                                "drwxr-xr-x 2 u g 1 Jan 1 2020 bad\x01name\n",
-                            ctx);
+  listing::ParseListingText(
+      std::string("drwxr-xr-x 2 u g 1 Jan 1 2020 ../up\n") + "drwxr-xr-x 2 u g 1 Jan 1 2020 bad\x01name\n", ctx);
   EXPECT_EQ(dirs.Count(), 1);
   EXPECT_TRUE(Logged("[x] unsafe directory name not listed: ../up"));
   EXPECT_TRUE(Logged("[x] unsafe directory name not listed: bad?name"));
