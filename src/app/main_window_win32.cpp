@@ -4,14 +4,19 @@
 
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/about_win32.h"
+#include "app/batch.h"
+#include "app/confirm_delete_win32.h"
+#include "app/file_commands.h"
 #include "app/main_controls.h"
 #include "app/main_fonts.h"
 #include "app/main_layout.h"
+#include "app/pane_commands.h"
 #include "app/session_dialog_win32.h"
 #include "app/windows_win32.h"
 #include "app/worker.h"
@@ -20,9 +25,9 @@
 #include "core/message_log.h"
 #include "core/settings.h"
 #include "core/shell_win32.h"
-#include "ftp/commands.h"
 #include "ftp/control.h"
 #include "listing/dir_list.h"
+#include "local/local_list.h"
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
 #include "ui/controls_win32.h"
@@ -295,36 +300,30 @@ class Win32MainHost : public MainWindowHost {
 };
 Win32MainHost host;
 
-// Until the pane commands are wired in, remote ChgDir is handled here: it changes into the
-// selected remote directory (or the one typed into the prompt) and lists it.
-class RemoteChgDirOnly : public PaneCommands {
+FileCommandPanes paneCommands;
+
+// What a batch on the worker thread asks of the window, handed to the UI thread.
+class Win32BatchView : public BatchView {
  public:
-  void FillLocalLists() override {}
-  void ChangeDir(bool remote) override {
-    if (!remote || core::IsBusy()) return;
-    ui::ListBox* dirs = listing::RemotePane().dirList;
-    std::vector<int> sel = dirs ? dirs->SelectedItems() : std::vector<int>{};
-    if (sel.size() != 1) return;
-    std::string name = dirs->Text(sel[0]);
-    if (ftp::ChangeRemoteDir(ftp::Conn().ctrl_skt.load(), name) == 2) listing::DoDirList(0);
+  void RefreshLocalLists() override {
+    RunOnUi([] { local::ListLocalDirectory(); });
   }
-  void MakeDir(bool) override {}
-  void RemoveDir(bool) override {}
-  void ViewFile(bool) override {}
-  void ExecFile(bool) override {}
-  void RenameFiles(bool) override {}
-  void DeleteFiles(bool) override {}
-  void DirInfo(bool) override {}
-  void DirComboNotify(bool, int) override {}
-  void StartUpload(bool) override {}
-  void StartDownload(bool) override {}
-  void UploadTree() override {}
-  void DownloadTree() override {}
-  int SendOneFile(const std::string&, int, int, bool) override { return 5; }
-  int ReceiveOneFile(const std::string&, int, int, bool) override { return 5; }
-  void ShowInViewer(const std::string&) override {}
+  void RefreshRemoteLists() override {
+    RunOnUi([] { PostMessageA(mainWindow, WM_COMMAND, IDC_REMOTE_REFRESH, 0); });
+  }
+  void AddLocalFile(const std::string& name) override {
+    RunOnUi([name] {
+      if (ui::ListBox* files = local::LocalPane().fileList) files->AddString(name);
+    });
+  }
+
+ private:
+  static void RunOnUi(std::function<void()> action) {
+    if (frontEnd) frontEnd->RunOnUiThread(std::move(action));
+    else action();
+  }
 };
-RemoteChgDirOnly interimPanes;
+Win32BatchView batchView;
 
 // ---- the shared control handler ----------------------------------------------------------------
 
@@ -420,7 +419,11 @@ void OnCreate(HWND hwnd) {
   if (controls[kCtlStatusScroll]) EnableScrollBar(controls[kCtlStatusScroll], SB_CTL, ESB_ENABLE_BOTH);
 
   state.host = &host;
-  state.panes = &interimPanes;
+  state.panes = &paneCommands;
+  local::LocalPane().dialogCharWidth = core::App().dialogUnitX;
+  AttachPanes(state.local, state.remote);
+  SetBatchView(&batchView);
+  InstallWin32ConfirmDelete();
   if (frontEnd) {
     frontEnd->SetStatusLabels(controls[kCtlStatusUpper], controls[kCtlStatusLower]);
     frontEnd->SetRemoteButtons(controls[kCtlRemoteButtons + kPaneMkDir], controls[kCtlRemoteButtons + kPaneRmDir],
@@ -489,9 +492,8 @@ void CloseWindowNow(HWND hwnd) {
     frontEnd->SetRemoteButtons(nullptr, nullptr, nullptr, nullptr);
     frontEnd->SetProgressLabel(nullptr);
   }
-  listing::RemotePane().dirList = nullptr;
-  listing::RemotePane().fileList = nullptr;
-  listing::RemotePane().dirField = nullptr;
+  SetBatchView(nullptr);
+  DetachPanes();
   DragAcceptFiles(hwnd, FALSE);
   DestroyWindow(hwnd);
   core::App().mainWindow = nullptr;
@@ -611,6 +613,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_COMMAND: {
       // Buttons, lists and combos send their notification code; menus and accelerators have none.
       const int notify = lParam ? HIWORD(wParam) : 0;
+      // The remote directory field does not open while a batch or a listing runs.
+      if (LOWORD(wParam) == IDC_REMOTE_DIRCOMBO && notify == CBN_DROPDOWN && RemoteDirFieldMustClose()) {
+        SendMessageA(reinterpret_cast<HWND>(lParam), CB_SHOWDROPDOWN, FALSE, 0);
+        return 0;
+      }
       HandleCommand(state, LOWORD(wParam), notify);
       return 0;
     }

@@ -25,30 +25,6 @@ std::string HwndLabel::Text() const { return WindowText(hwnd_); }
 std::string HwndEdit::Text() const { return WindowText(hwnd_); }
 std::string HwndButton::Text() const { return WindowText(hwnd_); }
 
-int HwndComboBox::AddString(const std::string& text) {
-  return static_cast<int>(SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-}
-
-std::string HwndComboBox::ItemText(int index) const {
-  LRESULT len = SendMessageA(hwnd_, CB_GETLBTEXTLEN, index, 0);
-  if (len == CB_ERR || len < 0) return "";
-  std::vector<char> buf(static_cast<size_t>(len) + 1);
-  SendMessageA(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buf.data()));
-  return buf.data();
-}
-
-void HwndComboBox::SetText(const std::string& text) {
-  if (!hwnd_) return;
-  LRESULT i = SendMessageA(hwnd_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-  if (i == CB_ERR && !text.empty()) i = AddString(text);
-  SendMessageA(hwnd_, CB_SETCURSEL, i == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(i), 0);
-}
-
-std::string HwndComboBox::Text() const {
-  int i = CurSel();
-  return i >= 0 ? ItemText(i) : WindowText(hwnd_);
-}
-
 void HwndEdit::AppendText(const std::string& text) {
   if (!hwnd_) return;
   int end = GetWindowTextLengthA(hwnd_);

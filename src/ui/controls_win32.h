@@ -115,28 +115,6 @@ class HwndComboBox : public ComboBox {
   HWND hwnd_;
 };
 
-// A drop-down list combo box: its "text" is the selected item's; setting a text selects the item
-// of that text, adding it first when the list does not hold it.
-class HwndComboBox : public ComboBox {
- public:
-  explicit HwndComboBox(HWND h = nullptr) : hwnd_(h) {}
-  void Attach(HWND h) { hwnd_ = h; }
-  HWND hwnd() const { return hwnd_; }
-  void SetEnabled(bool e) override { EnableWindow(hwnd_, e); }
-  bool IsEnabled() const override { return IsWindowEnabled(hwnd_); }
-  int AddString(const std::string& text) override;
-  void Clear() override { SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0); }
-  int Count() const override { return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
-  std::string ItemText(int index) const override;
-  void SetCurSel(int index) override { SendMessageA(hwnd_, CB_SETCURSEL, index, 0); }
-  int CurSel() const override { return static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0)); }
-  void SetText(const std::string& text) override;
-  std::string Text() const override;
-
- private:
-  HWND hwnd_;
-};
-
 // The text of any window.
 std::string WindowText(HWND hwnd);
 

@@ -204,6 +204,9 @@ TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard)
   const std::string hello = ListItems(files)[0];
   EXPECT_EQ(hello.substr(hello.size() - 3), " 23") << hello;
   EXPECT_TRUE(IsWindowEnabled(Child(main, IDC_REMOTE_CHGDIR)));
+  // The local pane lists the directory the program runs in.
+  EXPECT_TRUE(HasItemStartingWith(ListItems(Child(main, IDC_LOCAL_FILES)), "main.ini"))
+      << Join(ListItems(Child(main, IDC_LOCAL_FILES)));
 
   // A double-click on "docs" lists that directory.
   SendMessageW(dirs, LB_SETSEL, TRUE, 1);
