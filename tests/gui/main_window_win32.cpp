@@ -230,6 +230,67 @@ TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard)
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
+// The control of the program's window thread that has the keyboard focus.
+HWND FocusOf(HWND main) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+  return info.hwndFocus;
+}
+
+void PressTab(bool shift) {
+  std::vector<INPUT> in;
+  auto key = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  if (shift) key(VK_SHIFT, false);
+  key(VK_TAB, false);
+  key(VK_TAB, true);
+  if (shift) key(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+TEST(MainWindowWine, TabWrapsAndSkipsDisabledControls) {
+  TempDir dir;
+  std::string ini = dir.Write("tab.ini", "[_config_]\r\nAUTOSTART=0\r\nusewave=0\r\nLOC=0,0,720,520\r\n");
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  HWND main = program.Window("MIRVAN32");
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  // The Connect button has the focus at start.
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(main) == Child(main, IDM_CONNECT); }, 10000));
+  struct Step {
+    bool shift;
+    int expectedId;  // where the focus lands
+  } steps[] = {
+      {false, IDM_CANCEL},
+      {true, IDM_CONNECT},
+      // Not connected: remote DirInfo, Refresh, Delete, Rename, Exec and View are disabled.
+      {true, IDC_REMOTE_MASK},
+      {false, IDM_CONNECT},
+      {false, IDM_CANCEL},
+      {false, IDM_LOGWND},
+      {false, IDM_HELP},
+      {false, IDM_OPTIONS},
+      {false, IDM_ABOUT},
+      {false, IDM_EXIT},
+      {false, IDC_LOCAL_DIRS},  // from Exit, Tab wraps to the first list
+      {true, IDM_EXIT},         // and back
+  };
+  for (const Step& step : steps) {
+    PressTab(step.shift);
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(main) == Child(main, step.expectedId); }, 10000))
+        << "expected " << step.expectedId << ", focus on id " << GetDlgCtrlID(FocusOf(main));
+  }
+  PressAlt(main, 'X');
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
 // A scripted server that logs anyone in; every other command gets 502 unless a rule says more.
 void LogInRules(ScriptedFtpServer& server) {
   server.On("USER", "331 password please\r\n");
