@@ -1,5 +1,5 @@
-// Listing parser benchmark: generates 100,000-entry Unix, VMS and Windows NT listings, times
-// ParseListing into in-memory lists (LONGDIR on) and, for the Unix one, `awk '{print $9}'`.
+// Listing parser benchmark: generates 100,000-entry Unix, VMS, Windows NT and MLSD listings,
+// times ParseListing into in-memory lists (LONGDIR on) and, for the Unix one, `awk '{print $9}'`.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -57,12 +57,25 @@ std::string NtListing() {
   return s;
 }
 
+std::string MlsdListing() {
+  std::string s = "type=cdir;sizd=4096;modify=20260101000000;perm=el; .\r\n";
+  char line[256];
+  for (int i = 0; i < kEntries; ++i) {
+    bool dir = i % 10 == 0;
+    std::snprintf(line, sizeof line, "type=%s;size=%llu;modify=20%02d%02d%02d%02d%02d00;perm=r; %s_%06d%s\r\n",
+                  dir ? "dir" : "file", (unsigned long long)(i * 7919ULL % 10000000000ULL), 19 + i % 7, 1 + i % 12,
+                  1 + i % 28, i % 24, i % 60, dir ? "directory" : "file_name", i, dir ? "" : ".dat");
+    s += line;
+  }
+  return s;
+}
+
 double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
 // Best of several rounds of parsing the file, with the entry counts of the last round.
-double TimeParse(const std::string& path, int hostType, int& dirs, int& files) {
+double TimeParse(const std::string& path, int hostType, bool mlsd, int& dirs, int& files) {
   double best = 1e9;
   for (int r = 0; r < kRounds; ++r) {
     ui::MemoryListBox dirList(true), fileList(false);
@@ -70,6 +83,7 @@ double TimeParse(const std::string& path, int hostType, int& dirs, int& files) {
     ctx.dirList = &dirList;
     ctx.fileList = &fileList;
     ctx.hostType = hostType;
+    ctx.mlsd = mlsd;
     ctx.longDir = 1;
     ctx.remoteDirName = "USER$DISK:[JOHN]";
     ctx.now = platform::CalendarTime{2026, 6, 15, 12, 0, 0};
@@ -110,8 +124,12 @@ int main(int argc, char** argv) {
     const char* name;
     int hostType;
     std::string text;
-  } families[] = {{"unix", 6010, UnixListing()}, {"vms", 6012, VmsListing()}, {"windows-nt", 6016, NtListing()}};
-  double unixParse = 0;
+    bool mlsd = false;
+  } families[] = {{"unix", 6010, UnixListing()},
+                  {"vms", 6012, VmsListing()},
+                  {"windows-nt", 6016, NtListing()},
+                  {"mlsd", 6000, MlsdListing(), true}};
+  double unixParse = 0, mlsdParse = 0;
   std::string unixPath;
   for (auto& f : families) {
     std::string path = dir + "/bench_listing_" + f.name + ".txt";
@@ -120,7 +138,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     int dirs = 0, files = 0;
-    double t = TimeParse(path, f.hostType, dirs, files);
+    double t = TimeParse(path, f.hostType, f.mlsd, dirs, files);
+    if (f.mlsd) mlsdParse = t;
     std::printf("%-11s %6.1f MB  ParseListing %7.1f ms  (%d directories incl. \"..\", %d files)\n", f.name,
                 f.text.size() / 1e6, t * 1e3, dirs, files);
     if (f.hostType == 6010) {
@@ -135,6 +154,7 @@ int main(int argc, char** argv) {
   }
   std::printf("unix        awk '{print $9}' %7.1f ms\n", awk * 1e3);
   std::printf("ratio ParseListing / awk: %.2f (goal: at most 3)\n", unixParse / awk);
+  std::printf("ratio MLSD ParseListing / awk: %.2f (goal: at most the Unix ratio)\n", mlsdParse / awk);
   for (auto& f : families) std::remove((dir + "/bench_listing_" + f.name + ".txt").c_str());
   return 0;
 }

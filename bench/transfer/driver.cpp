@@ -1,5 +1,5 @@
 // Moves one file with the transfer engine, for the throughput benchmark:
-//   transfer_driver <host> <port> <user> <password> get|put <remote> <local> <RBP> <SBP> [passive]
+//   transfer_driver <host> <port> <user> <password> get|put <remote> <local> <RBP> <SBP> [passive [MODERNFTP]]
 // Prints the seconds the transfer took; exit status 0 when the completion reply was class 2.
 #include <chrono>
 #include <cstdio>
@@ -17,7 +17,8 @@
 
 int main(int argc, char** argv) {
   if (argc < 10) {
-    std::fprintf(stderr, "usage: %s host port user password get|put remote local RBP SBP [passive]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s host port user password get|put remote local RBP SBP [passive [MODERNFTP]]\n",
+                 argv[0]);
     return 2;
   }
   platform::NetStartup();
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   core::Settings().rbp = std::atoi(argv[8]);
   core::Settings().sbp = std::atoi(argv[9]);
   core::Settings().bell = 0;
+  core::Settings().modernftp = argc > 11 ? std::atoi(argv[11]) : 1;
   profiles::SessionProfile& p = profiles::CurrentProfile();
   p.name = "bench";
   p.host = argv[1];

@@ -85,7 +85,10 @@ bool ParseFtpAddress(const std::string& rest, CommandLineRequest& r) {
       r.password = PercentDecode(userInfo.substr(colon + 1));
     }
   }
-  size_t colon = hostPort.rfind(':');
+  // "[address]" or "[address]:port": the brackets hold the colons of an IPv6 address.
+  size_t close = hostPort.size() > 1 && hostPort[0] == '[' ? hostPort.find(']') : std::string::npos;
+  size_t colon = close != std::string::npos ? hostPort.find(':', close) : hostPort.rfind(':');
+  if (close != std::string::npos && close + 1 != hostPort.size() && colon != close + 1) return false;
   if (colon != std::string::npos) {
     std::string portText = hostPort.substr(colon + 1);
     hostPort.erase(colon);
@@ -94,6 +97,7 @@ bool ParseFtpAddress(const std::string& rest, CommandLineRequest& r) {
       if (r.port == 0) return false;
     }
   }
+  if (close != std::string::npos) hostPort = hostPort.substr(1, close - 1);
   r.hostName = PercentDecode(hostPort);
   r.remotePath = PercentDecode(rest.substr(slash + 1));
   return true;
@@ -204,6 +208,14 @@ bool ParseHostPart(const std::string& hostPart, CommandLineRequest& r) {
       if (slash != std::string::npos) text[slash] = ':';
     }
   }
+  if (text.size() > 1 && text[0] == '[') {
+    size_t close = text.find(']');
+    if (close != std::string::npos && close + 1 < text.size() && text[close + 1] == ':') {
+      r.hostName = text.substr(1, close - 1);
+      r.remotePath = text.substr(close + 2);
+      return true;
+    }
+  }
   size_t colon = text.find(':');
   if (colon == std::string::npos) return false;
   r.hostName = text.substr(0, colon);
@@ -236,6 +248,11 @@ CommandLineRequest ParseCommandLine(std::string text) {
   if (ascii != std::string::npos) {
     r.ascii = true;
     text.erase(ascii, 7);
+  }
+  size_t resume = FindWord(text, "-resume");
+  if (resume != std::string::npos) {
+    r.resume = true;
+    text.erase(resume, 8);
   }
   for (char& c : text)
     if (c == '\\') c = '/';
@@ -274,6 +291,7 @@ int RunCommandLine(std::string text, bool* listingReceived) {
   // 3.-7. Options, local part, address.
   CommandLineRequest r = ParseCommandLine(text);
   core::Settings().mode = r.ascii ? 'A' : 'I';
+  if (r.resume) core::Settings().resume = 1;
   if (!r.valid) return Finish(r, kCommandLineSyntax);
 
   // 8. Profile or host.

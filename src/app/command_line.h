@@ -16,6 +16,7 @@ struct CommandLineRequest {
   bool valid = false;      // the host part held a ":" (else the syntax message is due)
   bool quiet = false;      // "-quiet": no message box at the end
   bool ascii = false;      // "-ascii": MODE "A" instead of "I"
+  bool resume = false;     // "-resume": a shorter local file is completed (binary downloads)
   bool send = false;       // "local:" came first
   bool hasLocal = false;   // a "local:" path was given
   std::string localPath;
@@ -27,12 +28,13 @@ struct CommandLineRequest {
   int port = 0;            // 0: none given
 };
 
-// Takes the words "-quiet" and "-ascii" out of the text and reads the transfer it names. Surrounding
+// Takes the words "-quiet", "-ascii" and "-resume" out of the text and reads the transfer it names. Surrounding
 // blanks of the host part and of the local path are not part of them.
 CommandLineRequest ParseCommandLine(std::string text);
 
 // Reads a host part ("host:path", "//host/path", "file://host/path" or
-// "ftp://[user[:password]@]host[:port]/path", percent-decoded) into the request's host name,
+// "ftp://[user[:password]@]host[:port]/path", percent-decoded; an IPv6 host written in
+// brackets, "[::1]:path" or "ftp://[::1]:2121/path") into the request's host name,
 // remote path and address details; false when it names no remote path.
 bool ParseHostPart(const std::string& hostPart, CommandLineRequest& request);
 

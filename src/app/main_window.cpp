@@ -17,7 +17,6 @@
 #include "ftp/host_types.h"
 #include "ftp/login.h"
 #include "listing/dir_list.h"
-#include "local/local_list.h"
 #include "platform/net.h"
 #include "profiles/profile_settings.h"
 #include "resources/resource.h"
@@ -478,7 +477,6 @@ void ReadLocalMask(MainWindowState& w) {
   if (!w.local.mask) return;
   std::string mask = w.local.mask->Text().substr(0, kLocalMaskMax);
   w.localMask = mask.empty() ? kDefaultLocalMask : mask;
-  local::LocalPane().localMask = w.localMask;  // what the local listing filters with
 }
 
 void ReadRemoteMask(MainWindowState& w) {

@@ -300,7 +300,7 @@ class Win32MainHost : public MainWindowHost {
 };
 Win32MainHost host;
 
-FileCommandPanes paneCommands;
+FilePaneCommands paneCommands(state);
 
 // What a batch on the worker thread asks of the window, handed to the UI thread.
 class Win32BatchView : public BatchView {
@@ -438,6 +438,7 @@ void OnCreate(HWND hwnd) {
   FinishCreation(state);
   listing::ReserveTempNames();  // the listing and viewer temporary file names
   DragAcceptFiles(hwnd, TRUE);
+  SetTimer(hwnd, ftp::kKeepAliveTimerId, ftp::kKeepAlivePeriodMs, nullptr);
   if (!tabList.empty() && controls[kCtlConnect]) SetFocus(controls[kCtlConnect]);
 }
 
@@ -495,6 +496,7 @@ void CloseWindowNow(HWND hwnd) {
   SetBatchView(nullptr);
   DetachPanes();
   DragAcceptFiles(hwnd, FALSE);
+  KillTimer(hwnd, ftp::kKeepAliveTimerId);
   DestroyWindow(hwnd);
   core::App().mainWindow = nullptr;
   core::QuitHelp();
@@ -638,6 +640,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       HandleDroppedFiles(state, names);
       return 0;
     }
+    case WM_TIMER:
+      // KEEPALIVE: a connection the server closed while idle is shown closed, as Close does.
+      if (wParam != ftp::kKeepAliveTimerId) break;
+      if (ftp::KeepAliveTick()) HandleCommand(state, IDM_POPUP_CLOSE);
+      return 0;
     case WM_CLOSE:
       if (OnCloseRequest(state)) CloseWindowNow(hwnd);
       return 0;

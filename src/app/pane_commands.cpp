@@ -1,44 +1,59 @@
-// The pane commands over the file commands, the local listing, the batches and the viewer.
+// The main window's pane commands, mapped onto the local pane, the file commands and the batches.
 #include "app/pane_commands.h"
 
 #include "app/batch.h"
 #include "app/file_commands.h"
-#include "listing/dir_list.h"
 #include "local/associations.h"
 #include "local/local_list.h"
 
 namespace app {
 
-void FileCommandPanes::FillLocalLists() { local::ListLocalDirectory(); }
-void FileCommandPanes::ChangeDir(bool remote) { remote ? RemoteChgDir() : LocalChgDir(); }
-void FileCommandPanes::MakeDir(bool remote) { remote ? RemoteMkDir() : LocalMkDir(); }
-void FileCommandPanes::RemoveDir(bool remote) { remote ? RemoteRmDir() : LocalRmDir(); }
-void FileCommandPanes::ViewFile(bool remote) { remote ? RemoteView() : LocalView(); }
-void FileCommandPanes::ExecFile(bool remote) { remote ? RemoteExec() : LocalExec(); }
-void FileCommandPanes::RenameFiles(bool remote) { remote ? RemoteRename() : LocalRename(); }
-void FileCommandPanes::DeleteFiles(bool remote) { remote ? RemoteDelete() : LocalDelete(); }
-void FileCommandPanes::DirInfo(bool remote) { remote ? RemoteDirInfo() : LocalDirInfo(); }
-
-void FileCommandPanes::DirComboNotify(bool remote, int notification) {
-  if (notification != kComboSelEndOk) return;  // not every arrow key of an open list
-  ui::ComboBox* field = remote ? listing::RemotePane().dirField : local::LocalPane().dirField;
-  if (!field || field->CurSel() < 0) return;
-  const std::string text = field->ItemText(field->CurSel());
-  remote ? RemoteDirFieldPicked(text) : LocalDirFieldPicked(text);
+void FilePaneCommands::FillLocalLists() {
+  local::LocalPane().localMask = window_.localMask;
+  local::ListLocalDirectory();
 }
 
-void FileCommandPanes::StartUpload(bool ctrlOrShift) { app::StartUpload(ctrlOrShift); }
-void FileCommandPanes::StartDownload(bool ctrlOrShift) { app::StartDownload(ctrlOrShift); }
-void FileCommandPanes::UploadTree() { app::UploadTree(); }
-void FileCommandPanes::DownloadTree() { app::DownloadTree(); }
+void FilePaneCommands::ChangeDir(bool remote) {
+  if (remote) {
+    app::ReadRemoteMask();
+    RemoteChgDir();
+  } else {
+    app::ReadLocalMask();
+    LocalChgDir();
+  }
+}
 
-int FileCommandPanes::SendOneFile(const std::string& localName, int k, int n, bool ask) {
+void FilePaneCommands::MakeDir(bool remote) { remote ? RemoteMkDir() : LocalMkDir(); }
+void FilePaneCommands::RemoveDir(bool remote) { remote ? RemoteRmDir() : LocalRmDir(); }
+void FilePaneCommands::ViewFile(bool remote) { remote ? RemoteView() : LocalView(); }
+void FilePaneCommands::ExecFile(bool remote) { remote ? RemoteExec() : LocalExec(); }
+void FilePaneCommands::RenameFiles(bool remote) { remote ? RemoteRename() : LocalRename(); }
+void FilePaneCommands::DeleteFiles(bool remote) { remote ? RemoteDelete() : LocalDelete(); }
+void FilePaneCommands::DirInfo(bool remote) { remote ? RemoteDirInfo() : LocalDirInfo(); }
+
+void FilePaneCommands::DirComboNotify(bool remote, int notification) {
+  PaneControls& pane = remote ? window_.remote : window_.local;
+  if (notification == kComboSelChange && pane.dirField) {
+    int sel = pane.dirField->CurSel();
+    if (sel < 0) return;
+    std::string text = pane.dirField->ItemText(sel);
+    remote ? RemoteDirFieldPicked(text) : LocalDirFieldPicked(text);
+  }
+}
+
+void FilePaneCommands::StartUpload(bool ctrlOrShift) { app::StartUpload(ctrlOrShift); }
+void FilePaneCommands::StartDownload(bool ctrlOrShift) { app::StartDownload(ctrlOrShift); }
+void FilePaneCommands::UploadTree() { app::UploadTree(); }
+void FilePaneCommands::DownloadTree() { app::DownloadTree(); }
+
+int FilePaneCommands::SendOneFile(const std::string& localName, int k, int n, bool ask) {
   return app::SendOneFile(localName, static_cast<unsigned>(k), static_cast<unsigned>(n), ask);
 }
-int FileCommandPanes::ReceiveOneFile(const std::string& remoteName, int k, int n, bool ask) {
+
+int FilePaneCommands::ReceiveOneFile(const std::string& remoteName, int k, int n, bool ask) {
   return app::ReceiveOneFile(remoteName, static_cast<unsigned>(k), static_cast<unsigned>(n), ask);
 }
 
-void FileCommandPanes::ShowInViewer(const std::string& path) { local::ViewFile(path); }
+void FilePaneCommands::ShowInViewer(const std::string& path) { local::ViewFile(path); }
 
 }  // namespace app

@@ -1,16 +1,14 @@
-// The pane commands of the main window over the file commands, the local listing, the batches
-// and the viewer: what each button, list and directory field of the two panes runs.
+// The pane commands of the main window: its file and directory buttons, transfers, drops and the
+// viewer, carried out by the local pane, the file commands and the batch code.
 #pragma once
 #include "app/main_window.h"
 
 namespace app {
 
-// Notification codes of a directory field passed to DirComboNotify (the Win32 values).
-constexpr int kComboSelChange = 1;  // CBN_SELCHANGE: the user picked an entry
-constexpr int kComboSelEndOk = 9;   // CBN_SELENDOK: the drop-down list closed on an entry
-
-class FileCommandPanes : public PaneCommands {
+class FilePaneCommands : public PaneCommands {
  public:
+  // Works on the window's state (its masks and pane controls).
+  explicit FilePaneCommands(MainWindowState& window) : window_(window) {}
   void FillLocalLists() override;
   void ChangeDir(bool remote) override;
   void MakeDir(bool remote) override;
@@ -28,6 +26,13 @@ class FileCommandPanes : public PaneCommands {
   int SendOneFile(const std::string& localName, int k, int n, bool ask) override;
   int ReceiveOneFile(const std::string& remoteName, int k, int n, bool ask) override;
   void ShowInViewer(const std::string& path) override;
+
+ private:
+  MainWindowState& window_;
 };
+
+// Combo box notifications the directory fields act on (the Windows values).
+constexpr int kComboSelChange = 1;   // an entry was picked
+constexpr int kComboDropDown = 7;    // the list is about to open
 
 }  // namespace app

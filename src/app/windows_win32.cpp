@@ -141,6 +141,8 @@ void ShowLogWindow() {
                               ES_AUTOHSCROLL | ES_AUTOVSCROLL,
                           0, 0, c.right, c.bottom, logWindow, reinterpret_cast<HMENU>(IDC_LOGTEXT), inst, nullptr);
   SendMessageA(logText, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+  // The whole session's lines: an edit control takes only about 30,000 characters unless told.
+  SendMessageA(logText, EM_SETLIMITTEXT, 0, 0);
   logTextOriginalProc =
       reinterpret_cast<WNDPROC>(SetWindowLongPtrA(logText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   logEdit.Attach(logText);

@@ -1,10 +1,12 @@
 // mirvan: the console program. Runs one command-line transfer (the same command line as
 // MIRVAN32: -i, -p, then the transfer) with the message log and progress on stderr and the
-// prompts on the terminal. Exit status 0 after a transfer or a listed directory, else 1.
+// prompts on the terminal. Exit status 0 after a transfer or a listed directory, 1 after a
+// failure, 2 for a command line it cannot use.
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -19,17 +21,83 @@
 #include "ftp/control.h"
 #include "listing/dir_list.h"
 #include "platform/fs.h"
+#include "platform/clock.h"
 #include "platform/net.h"
 #include "app/command_line.h"
 #include "app/lifecycle.h"
+#include "app/startup.h"
 #include "transfer/data_connection.h"
 #include "transfer/progress.h"
 #include "transfer/rules.h"
+#include "transfer/transfer_state.h"
 #include "ui/controls.h"
 #include "ui/front_end.h"
 #include "ui/message_box.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "Usage: mirvan [-i settings.ini] [-p profile] host:path [local:path] [options]\n"
+    "       mirvan [-i settings.ini] [-p profile] local:path host:path [options]\n"
+    "\n"
+    "Receives one file from an FTP server, sends one to it, or lists a remote directory\n"
+    "(\"D name\" and \"F name\" lines on standard output).\n"
+    "\n"
+    "The host part:\n"
+    "  host:path                  a host name, an address ([::1] for IPv6) or a profile name\n"
+    "  ftp://[user[:password]@]host[:port]/path\n"
+    "  //host/path, file://host/path\n"
+    "\n"
+    "Options:\n"
+    "  -i file      the settings file (default MIRVAN.INI)\n"
+    "  -p profile   the session profile to start with\n"
+    "  -ascii       transfer in ASCII type (default binary)\n"
+    "  -resume      complete a shorter local file instead of receiving it again\n"
+    "  -quiet       no message at the end\n"
+    "  --help       this text\n"
+    "  --version    the program's version\n"
+    "\n"
+    "Exit status: 0 the transfer was made or the directory listed, 1 it failed,\n"
+    "2 the command line could not be used.\n";
+
+// "1.5 MiB" style byte counts for the progress line.
+std::string Bytes(double n) {
+  static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+  int u = 0;
+  while (n >= 1024 && u < 4) {
+    n /= 1024;
+    ++u;
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, u == 0 ? "%.0f %s" : "%.1f %s", n, units[u]);
+  return buf;
+}
+
+// The terminal's progress line from the progress text's byte count (its first number), the
+// time since the transfer opened and the expected total (SIZE): the percentage, bytes, rate
+// and time left.
+std::string ProgressLine(const std::string& text, uint64_t elapsedMs) {
+  long long bytes = std::atoll(text.c_str());
+  if (bytes <= 0) return std::string();
+  long long total = transfer::Transfer().transferTotal.load();
+  double seconds = elapsedMs < 100 ? 0.1 : static_cast<double>(elapsedMs) / 1000.0;
+  double rate = static_cast<double>(bytes) / seconds;
+  std::string line;
+  char buf[64];
+  if (total > 0) {
+    std::snprintf(buf, sizeof buf, "%3d%% ", static_cast<int>(bytes >= total ? 100 : bytes * 100 / total));
+    line += buf;
+  }
+  line += Bytes(static_cast<double>(bytes));
+  if (total > 0) line += " of " + Bytes(static_cast<double>(total));
+  line += "  " + Bytes(rate) + "/s";
+  if (total > bytes && rate > 0) {
+    uint64_t left = static_cast<uint64_t>(static_cast<double>(total - bytes) / rate);
+    std::snprintf(buf, sizeof buf, "  %u:%02u left", static_cast<unsigned>(left / 60), static_cast<unsigned>(left % 60));
+    line += buf;
+  }
+  return line;
+}
 
 // Text from the server shown on a terminal: control characters (ESC, CR, BS...) could move the
 // cursor, rewrite earlier lines or change the terminal's settings, so each is shown as \xHH.
@@ -153,8 +221,16 @@ class ConsoleFrontEnd : public ui::MemoryFrontEnd {
     return AskOnTerminal(kind, promptText, input);
   }
   // The status text is already in the log; the console shows only the running figures.
-  void ProgressOpen(bool, const std::string&) override { progressShown_ = true; }
-  void ProgressText(const std::string& text) override { err.Progress(text); }
+  void ProgressOpen(bool, const std::string&) override {
+    progressShown_ = true;
+    openedMs_ = platform::CurrentClock().NowMs();
+  }
+  // On a terminal one line shows the running figures; elsewhere nothing: the log lines and the
+  // statistics line say it all.
+  void ProgressText(const std::string& text) override {
+    if (!terminal_) return;
+    err.Progress(text.empty() ? text : ProgressLine(text, platform::CurrentClock().NowMs() - openedMs_));
+  }
   void ProgressClose() override {
     err.EndProgress();
     progressShown_ = false;
@@ -162,7 +238,9 @@ class ConsoleFrontEnd : public ui::MemoryFrontEnd {
   bool ProgressIsOpen() const override { return progressShown_; }
 
  private:
+  bool terminal_ = isatty(STDERR_FILENO) != 0;
   bool progressShown_ = false;
+  uint64_t openedMs_ = 0;
 };
 
 // The remote lists of a listed directory on stdout: "D <item>" for each directory-list item,
@@ -177,6 +255,18 @@ void PrintRemoteLists(const ui::ListBox& dirs, const ui::ListBox& files) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 1) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("mirvan %s\n", app::kProgramVersion);
+    return 0;
+  }
   std::string raw;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) raw += ' ';
@@ -185,7 +275,7 @@ int main(int argc, char** argv) {
   std::string line;
   if (!core::TakeCommandLine(raw, line)) {
     std::fprintf(stderr, "mirvan: the command line is longer than %zu characters\n", core::kCommandLineMax);
-    return 1;
+    return 2;
   }
   if (!platform::NetStartup()) {
     std::fprintf(stderr, "mirvan: the socket library did not start\n");

@@ -42,6 +42,9 @@ void ProgramSettings::Reset() {
   vrfydel = 1;
   rbp = 4096;
   sbp = 512;
+  modernftp = 1;
+  resume = 0;
+  keepalive = 0;
   wavConnect.clear();
   wavComplete.clear();
   wavError.clear();

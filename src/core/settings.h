@@ -33,6 +33,9 @@ struct ProgramSettings {
   int tranrate = 0, autosave = 0, longdir = 1, dblclk = 0, autostart = 1, layout = 0, bontop = 0;
   int font = 3, scale = 0, vrfydel = 1;
   int rbp = 4096, sbp = 512;
+  int modernftp = 1;         // MODERNFTP: FEAT, EPSV/EPRT, IPv6, MLSD, SIZE, UTF-8, large data blocks
+  int resume = 0;            // RESUME: a shorter local file is completed with REST (binary downloads)
+  int keepalive = 0;         // KEEPALIVE: seconds between NOOPs while connected and idle, 0 off
   std::string wavConnect, wavComplete, wavError;  // sound files, read by the start-up banner
   void Reset();
 };

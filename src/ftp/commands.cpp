@@ -1,6 +1,7 @@
 // The command layer over the control connection.
 #include "ftp/commands.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 
@@ -110,6 +111,60 @@ int RemoveRemoteDir(Socket s, const std::string& name) { return WithFallback(s, 
 int DeleteRemoteFile(Socket s, const std::string& name) {
   SendFtpCommandText(s, "DELE " + name);
   return LastClass();
+}
+
+namespace {
+
+bool StartsWithWord(const std::string& text, const char* word) {
+  size_t i = 0;
+  for (; word[i]; ++i)
+    if (i >= text.size() || std::toupper(static_cast<unsigned char>(text[i])) != word[i]) return false;
+  return i == text.size() || text[i] == ' ';
+}
+
+}  // namespace
+
+void ParseFeatureLines(const std::vector<std::string>& lines, ServerFeatures& out) {
+  out = ServerFeatures();
+  for (const std::string& line : lines) {
+    // Feature lines start with a blank; the first and last lines carry the code.
+    if (line.empty() || line[0] != ' ') continue;
+    std::string f = line.substr(line.find_first_not_of(' '));
+    if (StartsWithWord(f, "UTF8")) out.utf8 = true;
+    else if (StartsWithWord(f, "MLST")) out.mlst = true;
+    else if (StartsWithWord(f, "SIZE")) out.size = true;
+    else if (StartsWithWord(f, "REST")) out.rest = true;
+    else if (StartsWithWord(f, "EPSV")) out.epsv = true;
+    else if (StartsWithWord(f, "EPRT")) out.eprt = true;
+  }
+}
+
+int QueryFeatures(Socket s) {
+  ConnectionState& c = Conn();
+  c.features = ServerFeatures();
+  c.utf8Names = false;
+  int cls = SendFtpCommandText(s, "FEAT");
+  if (cls != 2) return cls;
+  ParseFeatureLines(c.replyLines, c.features);
+  c.features.listed = true;
+  if (c.features.utf8) c.utf8Names = SendFtpCommandText(s, "OPTS UTF8 ON") == 2;
+  return cls;
+}
+
+bool ParseSizeReply(const std::string& line, int64_t& size) {
+  if (line.compare(0, 4, "213 ") != 0) return false;
+  size_t i = 4;
+  while (i < line.size() && line[i] == ' ') ++i;
+  size_t digits = i;
+  uint64_t v = 0;
+  for (; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
+    unsigned d = static_cast<unsigned>(line[i] - '0');
+    if (v > (static_cast<uint64_t>(INT64_MAX) - d) / 10) return false;
+    v = v * 10 + d;
+  }
+  if (i == digits || line.find_first_not_of(' ', i) != std::string::npos) return false;
+  size = static_cast<int64_t>(v);
+  return true;
 }
 
 }  // namespace ftp

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "core/message_log.h"
+#include "core/settings.h"
 #include "ftp/socket_errors.h"
 #include "ftp/host_types.h"
 #include "platform/clock.h"
@@ -29,6 +31,7 @@ struct NetTimer {
   uint64_t lastTickMs = 0;
 } netTimer;
 
+constexpr size_t kReplyLinesKept = 1000;  // a longer reply keeps its first lines only
 thread_local int replyWaitDepth = 0;
 
 // The connection broke or timed out: shut it down so the server sees it end, mark the session
@@ -76,8 +79,17 @@ void ConnectionState::Reset() {
   peerAddress = {};
   localControlAddress = {};
   serverTransferType = 'A';
+  replyLines.clear();
+  ResetFeatures();
   lostSocket = kNoSocket;
   StopNetTimer();
+}
+
+void ConnectionState::ResetFeatures() {
+  features = ServerFeatures();
+  utf8Names = false;
+  epsvRefused = false;
+  mlsdAllowed = false;
 }
 
 ConnectionState& Conn() {
@@ -95,12 +107,26 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
   c.peerAddress = {};
   c.peerAddress.port = static_cast<uint16_t>(port);
 
+  // The addresses to try in turn: one for a literal address; with MODERNFTP every address the
+  // resolver gives (IPv6 and IPv4), else its first IPv4 address.
+  std::vector<platform::NetAddress> candidates;
+  const bool modern = core::Settings().modernftp != 0;
   uint32_t address = 0;
   size_t dot = host.find('.');
   bool dotted = !host.empty() && std::isdigit(static_cast<unsigned char>(host[0])) && dot != std::string::npos &&
                 dot + 1 < host.size() && std::isdigit(static_cast<unsigned char>(host[dot + 1]));
-  if (dotted) {
+  std::string literal = host;
+  if (literal.size() > 2 && literal.front() == '[' && literal.back() == ']') literal = literal.substr(1, literal.size() - 2);
+  platform::NetAddress v6;
+  if (modern && literal.find(':') != std::string::npos && platform::ParseIpv6Address(literal, v6)) {
+    candidates.push_back(v6);
+  } else if (dotted) {
     if (!platform::ParseDottedAddress(host, address)) {
+      LogMessage("can't get \"%s\" host entry", host.c_str());
+      return kNoSocket;
+    }
+  } else if (modern) {
+    if (!platform::ResolveHostAddresses(host, candidates) && !platform::ParseDottedAddress(host, address)) {
       LogMessage("can't get \"%s\" host entry", host.c_str());
       return kNoSocket;
     }
@@ -108,7 +134,13 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
     LogMessage("can't get \"%s\" host entry", host.c_str());
     return kNoSocket;
   }
-  c.peerAddress.address = address;
+  if (candidates.empty()) {
+    platform::NetAddress v4;
+    v4.address = address;
+    candidates.push_back(v4);
+  }
+  for (platform::NetAddress& a : candidates) a.port = static_cast<uint16_t>(port);
+  c.peerAddress = candidates.front();
 
   int proto = platform::ProtocolNumber(protocol);
   if (proto < 0) {
@@ -122,24 +154,34 @@ Socket ConnectHost(const std::string& host, int port, const std::string& protoco
     proto = 6;
   }
 
-  Socket s = platform::NewSocket(protocol != "udp", proto);
-  if (s == kNoSocket) {
-    LogMessage("can't create socket - %s", SocketErrorText(platform::LastSocketError()).c_str());
-    return kNoSocket;
-  }
-  std::string dottedText = platform::DottedAddress(address);
-  LogMessage("connecting to %s ...", dottedText.c_str());
-  StartNetTimer();  // a host that never answers is given up after the time-out
-  int connected = platform::Connect(s, c.peerAddress);
-  int err = platform::LastSocketError();
-  StopNetTimer();
-  if (connected != 0) {
-    LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
+  for (size_t i = 0; i < candidates.size(); ++i) {
+    const platform::NetAddress& to = candidates[i];
+    const bool last = i + 1 == candidates.size();
+    Socket s = platform::NewSocket(protocol != "udp", proto, to.v6);
+    if (s == kNoSocket) {
+      LogMessage("can't create socket - %s", SocketErrorText(platform::LastSocketError()).c_str());
+      if (last) return kNoSocket;
+      continue;
+    }
+    c.peerAddress = to;
+    std::string addressText = platform::AddressText(to);
+    LogMessage("connecting to %s ...", addressText.c_str());
+    StartNetTimer();  // a host that never answers is given up after the time-out
+    int connected = platform::Connect(s, to);
+    int err = platform::LastSocketError();
+    StopNetTimer();
+    if (connected == 0) {
+      LogMessage("Connected to %s port %u", addressText.c_str(), static_cast<unsigned>(port));
+      return s;
+    }
     platform::CloseSocketHandle(s);  // a failed connect keeps no socket
-    return kNoSocket;
+    if (last || err == platform::kErrCancelled || c.abortFlag) {
+      LogMessage("can't connect to %s - %s", host.c_str(), SocketErrorText(err).c_str());
+      return kNoSocket;
+    }
+    LogMessage("can't connect to %s - %s", addressText.c_str(), SocketErrorText(err).c_str());
   }
-  LogMessage("Connected to %s port %u", dottedText.c_str(), static_cast<unsigned>(port));
-  return s;
+  return kNoSocket;
 }
 
 int SendAll(Socket s, const char* data, int length) {
@@ -274,9 +316,11 @@ int GetReply(Socket s) {
     return kReplyClassLost;
   }
   ++c.commandDepth;
+  c.replyLines.clear();
   ReplyWaitScope wait;  // one time-out for the whole reply
   for (int depth = 1;; ++depth) {
     int code = ReadReplyLine(s);
+    if (c.replyLines.size() < kReplyLinesKept) c.replyLines.push_back(c.replyLine);
     bool continuation = code < 100 || code > 599 || (c.replyLine.size() > 3 && c.replyLine[3] == '-');
     LogLine(c.replyLine);
     if (c.abortFlag) {
@@ -383,6 +427,34 @@ void NetTimerPoll() {
     }
     NetTimerTick(kNetTimerId);
   }
+}
+
+int KeepAliveTick() {
+  ConnectionState& c = Conn();
+  int seconds = core::Settings().keepalive;
+  Socket s = c.ctrl_skt.load();
+  if (seconds <= 0 || !c.connected || s == kNoSocket || c.commandDepth != 0 || platform::IsBlocking()) return 0;
+  uint64_t now = platform::CurrentClock().NowMs();
+  if (now - c.lastCommandMs.load() < static_cast<uint64_t>(seconds) * 1000u) return 0;
+  bool closed = false;
+  if (platform::Readable(s)) {
+    // Something arrived while idle: a 421 and the close, or the close alone.
+    ReadReplyLine(s);
+    if (!c.replyLine.empty()) LogLine(c.replyLine);
+    closed = c.abortFlag != 0 || LineCode(c.replyLine) == kCodeLost;
+    c.abortFlag = 0;
+  }
+  if (!closed) {
+    LogLine("NOOP");
+    closed = SendCommandLine(s, "NOOP") <= 0 || GetReply(s) == 0 || c.lastReplyCode == kCodeLost;
+    c.lastCommandMs = now;
+  }
+  if (!closed) return 0;
+  LogLine("Connection closed by the server");
+  c.ctrl_skt = CancelAndCloseSocket(s);
+  c.connected = 0;
+  c.abortFlag = 0;
+  return 1;
 }
 
 void BlockingHook() {

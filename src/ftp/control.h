@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/net.h"
 
@@ -19,6 +20,14 @@ constexpr int kReplyClassLost = 4;     // a lost or timed-out connection reads a
 constexpr int kCodeLost = 421;
 constexpr int kNetTimerId = 20;
 constexpr int kNetTimerPeriodMs = 5000;
+constexpr int kKeepAliveTimerId = 21;  // the main window's idle timer for KeepAliveTick
+constexpr int kKeepAlivePeriodMs = 1000;
+
+// What the server said it offers in its FEAT reply (all false without one).
+struct ServerFeatures {
+  bool listed = false;  // a FEAT reply of class 2 was read
+  bool utf8 = false, mlst = false, size = false, rest = false, epsv = false, eprt = false;
+};
 
 // The session's connection state.
 struct ConnectionState {
@@ -37,6 +46,13 @@ struct ConnectionState {
   platform::NetAddress peerAddress;          // the address ConnectHost connected to last
   platform::NetAddress localControlAddress;  // the control connection's own address
   char serverTransferType = 'A';             // the type the server was last told (transfers)
+  std::vector<std::string> replyLines;       // every line of the reply most recently read
+  ServerFeatures features;                   // this connection's FEAT reply
+  bool utf8Names = false;                    // OPTS UTF8 ON was accepted
+  bool epsvRefused = false;                  // EPSV was refused: PASV for the rest of the connection
+  bool mlsdAllowed = false;                  // the profile leaves the host type to detection
+  std::atomic<uint64_t> lastCommandMs{0};    // clock time of the last command line sent
+  void ResetFeatures();
   // A control connection that timed out or broke: it is shut down, and nothing more is sent on
   // it or read from it (until CloseSocket releases it).
   std::atomic<Socket> lostSocket{kNoSocket};
@@ -103,6 +119,12 @@ void NetTimerTick(int timerId);
 // Runs the ticks that are due by the current clock.
 void NetTimerPoll();
 bool NetTimerRunning();
+
+// Keep-alive (KEEPALIVE seconds, 0 off), run from the shell's idle timer: while connected and
+// idle for that long, a control connection the server closed is reported ("Connection closed
+// by the server") and closed, else NOOP is sent; a NOOP that gets no reply closes it the same
+// way. Returns 1 when the connection was found closed (the window then shows it closed), else 0.
+int KeepAliveTick();
 
 // The blocking hook: dispatches waiting messages, runs due timer ticks, and cancels the wait
 // when abortFlag is set. Install it on every thread that uses the session.

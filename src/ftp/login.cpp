@@ -67,6 +67,7 @@ Socket Login(profiles::SessionProfile& profile) {
   std::optional<DepthScope> greeting(std::in_place);
   c.abortFlag = 0;
   c.batchCancel = 0;
+  c.ResetFeatures();
 
   const bool firewall = profile.useFirewall != 0;
   int fireType = 1;
@@ -94,7 +95,7 @@ Socket Login(profiles::SessionProfile& profile) {
     return kNoSocket;
   }
   c.localControlAddress = local;
-  LogMessage("[%u] from %s port %u", static_cast<unsigned>(s), platform::DottedAddress(local.address).c_str(),
+  LogMessage("[%u] from %s port %u", static_cast<unsigned>(s), platform::AddressText(local).c_str(),
              static_cast<unsigned>(local.port));
 
   // The greeting, every line offered to host-type detection.
@@ -213,6 +214,12 @@ Socket Login(profiles::SessionProfile& profile) {
 
   if (!profile.initCommand.empty()) SendFtpCommandText(s, profile.initCommand);
   c.connected = 1;
+  if (core::Settings().modernftp) {
+    // The server's extensions, once per connection; a host type set in the profile keeps its
+    // own listing form.
+    c.mlsdAllowed = profile.hostType == ftp::kHostAutomatic;
+    QueryFeatures(s);
+  }
   ftp::HostFacts& facts = ftp::Host();
   if (profile.hostType == ftp::kHostRsx) {
     facts.hostTypeKnown = 1;

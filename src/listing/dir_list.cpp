@@ -26,6 +26,7 @@ struct ListingCacheState {
   std::mutex mutex;
   std::vector<ListingCacheEntry> entries;
   std::string currentListingFile;
+  bool currentListingMlsd = false;  // the listing in hand is an MLSD reply
   std::string scratchListingFile;  // "DIR" name for listings outside the cache (LIST/NLST commands)
   std::string viewerTempFile;      // "DSP" name for the viewer
 };
@@ -90,6 +91,21 @@ class QuietTransferSettings {
 int ReceiveListing(platform::Socket s, const std::string& command, const std::string& path) {
   QuietTransferSettings quiet;
   return transfer::ReceiveFile(s, command, path, 'A');
+}
+
+// Records whether the listing in `fileName` (and its cache entry) is an MLSD reply.
+void MarkListingForm(const std::string& fileName, bool mlsd) {
+  ListingCacheState& c = Cache();
+  std::lock_guard<std::mutex> lock(c.mutex);
+  if (c.currentListingFile == fileName) c.currentListingMlsd = mlsd;
+  for (ListingCacheEntry& e : c.entries)
+    if (e.fileName == fileName) e.mlsd = mlsd;
+}
+
+bool CurrentListingIsMlsd() {
+  ListingCacheState& c = Cache();
+  std::lock_guard<std::mutex> lock(c.mutex);
+  return c.currentListingMlsd;
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b, size_t length) {
@@ -162,6 +178,7 @@ int LookUpListing(const std::string& dirName) {
       for (size_t i = 0; i < c.entries.size(); ++i) {
         if (c.entries[i].dirName != dirName) continue;
         c.currentListingFile = c.entries[i].fileName;
+        c.currentListingMlsd = c.entries[i].mlsd;
         return static_cast<int>(i);
       }
     }
@@ -176,7 +193,8 @@ int LookUpListing(const std::string& dirName) {
     core::LogMessage("can't create a temporary file in %s", platform::TempDirectory().c_str());
   std::lock_guard<std::mutex> lock(c.mutex);
   c.currentListingFile = fileName;
-  if (!fileName.empty()) c.entries.push_back({dirName, fileName});
+  c.currentListingMlsd = false;
+  if (!fileName.empty()) c.entries.push_back({dirName, fileName, false});
   return kNewCacheEntry;
 }
 
@@ -250,6 +268,7 @@ int ListToTempFile(platform::Socket s, const std::string& command) {
     ListingCacheState& c = Cache();
     std::lock_guard<std::mutex> lock(c.mutex);
     c.currentListingFile = c.scratchListingFile;
+    c.currentListingMlsd = false;
     path = c.currentListingFile;
   }
   if (path.empty()) return 0;
@@ -299,11 +318,28 @@ int DoDirList(int refresh) {
     result = 2;
   } else if (!file.empty()) {
     conn.abortFlag = 0;
-    result = ReceiveListing(s, "LIST " + pane.remoteMask, file);
+    // MLSD where the server offers it, the profile leaves the host type to detection and no
+    // mask asks for a LIST argument; a server that turns it down gets LIST from then on.
+    bool mlsd = core::Settings().modernftp && conn.features.mlst && conn.mlsdAllowed && pane.remoteMask.empty();
+    if (mlsd) {
+      result = ReceiveListing(s, "MLSD", file);
+      int code = conn.lastReplyCode.load();
+      if (result != 2 && (code == 500 || code == 502 || code == 501)) {
+        conn.features.mlst = false;
+        mlsd = false;
+        conn.abortFlag = 0;
+        result = ReceiveListing(s, "LIST " + pane.remoteMask, file);
+      }
+    } else {
+      result = ReceiveListing(s, "LIST " + pane.remoteMask, file);
+    }
+    MarkListingForm(file, mlsd);
   }
 
   if (result == 2) {
-    ParseListing(file, CurrentListingContext(dirs, files, pane.remoteDirName));
+    ListingContext ctx = CurrentListingContext(dirs, files, pane.remoteDirName);
+    ctx.mlsd = CurrentListingIsMlsd();
+    ParseListing(file, ctx);
     return 1;
   }
   if (hostType != ftp::kHostRsx) {

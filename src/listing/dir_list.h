@@ -67,6 +67,7 @@ void ShowRemoteDirName(ui::ComboBox* field, const std::string& name);
 struct ListingCacheEntry {
   std::string dirName;
   std::string fileName;
+  bool mlsd = false;  // the file holds an MLSD reply
 };
 std::vector<ListingCacheEntry> ListingCacheEntries();
 std::vector<std::string> CachedDirectoryNames();

@@ -436,6 +436,10 @@ void BeginListing(const ListingContext& ctx) {
 }  // namespace
 
 void ParseListingLine(char* line, const ListingContext& ctx) {
+  if (ctx.mlsd) {
+    ParseMlsdLine(line, ctx);
+    return;
+  }
   TrimRight(line);
   Line l{line, std::strlen(line)};
   switch (ctx.hostType) {

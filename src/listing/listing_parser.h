@@ -28,6 +28,7 @@ struct ListingContext {
   int vlink = 1;                    // VLINK: symbolic links are shown as directories
   platform::CalendarTime now{};     // "now", for dates that omit the year
   int dialogCharWidth = 8;          // average character width of the dialog font, in pixels
+  bool mlsd = false;                // the listing is an MLSD reply, whatever the host type
 };
 
 // The context of the running client: host type and user of the current profile, the
@@ -58,5 +59,9 @@ void AddFileEntry(const ListingContext& ctx, const char* name, const char* info,
 
 // One trimmed line through the rules of the context's host type; the line is cut in place.
 void ParseListingLine(char* line, const ListingContext& ctx);
+// One MLSD line ("facts; name", the name kept exactly): the same entries and information text
+// as a Unix line. A line without facts, type or a valid size and time, or a name holding a
+// path, is refused with a log line.
+void ParseMlsdLine(char* line, const ListingContext& ctx);
 
 }  // namespace listing

@@ -82,6 +82,7 @@ void ListLocalDirectory() {
   platform::ScanDirectory(platform::CurrentDirectory(), entries);
 
   if (pane.dirList) {
+    ui::ListUpdate batch(pane.dirList);  // one repaint and one sort for the whole fill
     pane.dirList->Clear();
     for (const auto& e : entries)
       if (e.isDirectory && e.name != ".") pane.dirList->AddString(e.name);
@@ -91,6 +92,7 @@ void ListLocalDirectory() {
   if (pane.localMask.empty()) pane.localMask = "*.*";
   if (pane.fileList) {
     ui::ListBox* list = pane.fileList;
+    ui::ListUpdate batch(list);
     list->Clear();
     list->SetHorizontalExtent(0);
     const bool longDir = core::Settings().longdir != 0;

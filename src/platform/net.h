@@ -1,8 +1,9 @@
-// The socket seam: IPv4 TCP sockets with errors in WinSock numbering, and blocking calls
+// The socket seam: IPv4 and IPv6 TCP sockets with errors in WinSock numbering, and blocking calls
 // that wait in short slices so the thread's blocking hook, Cancel and the time-out can end them.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -16,10 +17,14 @@ constexpr int kErrNotSocket = 10038;
 constexpr int kErrConnRefused = 10061;
 constexpr int kErrHostNotFound = 11001;
 
-// An IPv4 address and port, both in host byte order.
+// An IPv4 address and port, both in host byte order; or, with `v6` set, an IPv6 address
+// (network byte order) with its scope and the port.
 struct NetAddress {
   uint32_t address = 0;
   uint16_t port = 0;
+  bool v6 = false;
+  uint8_t address6[16] = {};
+  uint32_t scope = 0;
 };
 
 // Starts the socket library (Windows: version 1.1, once per process); true when usable.
@@ -34,11 +39,18 @@ bool ParseDottedAddress(const std::string& text, uint32_t& address);
 std::string DottedAddress(uint32_t address);
 // Resolves a host name to its first IPv4 address; false with the error set when it cannot.
 bool ResolveHostName(const std::string& name, uint32_t& address);
+// Every address of a host name (IPv6 and IPv4, in the resolver's order), ports 0; false with
+// the error set when there is none.
+bool ResolveHostAddresses(const std::string& name, std::vector<NetAddress>& out);
+// IPv6 text ("::1", "fe80::1%3", without brackets) to an address; false for anything else.
+bool ParseIpv6Address(const std::string& text, NetAddress& out);
+// An address in its usual text form: dotted quad, or RFC 5952 IPv6 ("2001:db8::1").
+std::string AddressText(const NetAddress& address);
 // The protocol number of a protocol name, or -1 when the system does not know it.
 int ProtocolNumber(const std::string& name);
 
-// A new IPv4 socket (stream or datagram), or kNoSocket with the error set.
-Socket NewSocket(bool stream, int protocol);
+// A new IPv4 (or IPv6) socket, stream or datagram, or kNoSocket with the error set.
+Socket NewSocket(bool stream, int protocol, bool ipv6 = false);
 // Closes a socket: 0, or -1 with the error set.
 int CloseSocketHandle(Socket s);
 int ShutdownSocket(Socket s);

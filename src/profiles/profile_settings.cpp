@@ -74,6 +74,9 @@ std::optional<size_t> ReadProgramSettings(const std::string& commandLine) {
   s.forclow = ReadSessionInt("FORCLOW", s.forclow);
   s.doupdate = ReadSessionInt("DOUPDATE", s.doupdate);
   s.sortlbx = ReadSessionInt("SORTLBX", s.sortlbx);
+  s.modernftp = ReadSessionInt("MODERNFTP", s.modernftp);
+  s.resume = ReadSessionInt("RESUME", s.resume);
+  s.keepalive = ReadSessionInt("KEEPALIVE", s.keepalive);
 
   // 5. Program-only keys, taken as stored.
   s.tranrate = ReadConfigInt("tranrate", s.tranrate);

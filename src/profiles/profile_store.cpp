@@ -101,6 +101,9 @@ int LoadSessionProfile(SessionProfile& p) {
   s.amode = profiles::ReadProfileInt(p, "AMODE", s.amode);
   s.vlink = profiles::ReadProfileInt(p, "VLINK", s.vlink);
   s.usewave = profiles::ReadProfileInt(p, "usewave", s.usewave);
+  s.modernftp = profiles::ReadProfileInt(p, "MODERNFTP", s.modernftp);
+  s.resume = profiles::ReadProfileInt(p, "RESUME", s.resume);
+  s.keepalive = profiles::ReadProfileInt(p, "KEEPALIVE", s.keepalive);
   return 1;
 }
 

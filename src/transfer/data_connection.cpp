@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/message_log.h"
+#include "core/settings.h"
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "ftp/socket_errors.h"
@@ -49,8 +50,72 @@ int ParsePassiveReply(const std::string& line, unsigned numbers[6], std::string*
   return got;
 }
 
+bool ParseExtendedPassiveReply(const std::string& line, unsigned& port) {
+  size_t open = line.find('(');
+  if (open == std::string::npos || open + 5 >= line.size()) return false;
+  char d = line[open + 1];
+  if (d < 33 || d > 126 || std::isdigit(static_cast<unsigned char>(d)) || line[open + 2] != d || line[open + 3] != d)
+    return false;
+  size_t p = open + 4;
+  uint32_t v = 0;
+  size_t digits = 0;
+  while (p < line.size() && std::isdigit(static_cast<unsigned char>(line[p])) && digits < 6) {
+    v = v * 10u + static_cast<uint32_t>(line[p++] - '0');
+    ++digits;
+  }
+  if (digits == 0 || v == 0 || v > 65535) return false;
+  if (p + 1 >= line.size() || line[p] != d || line[p + 1] != ')') return false;
+  port = v;
+  return true;
+}
+
+namespace {
+
+// A text for "address:port" log lines (IPv6 in brackets).
+std::string HostPortText(const platform::NetAddress& a) {
+  std::string text = platform::AddressText(a);
+  return a.v6 ? "[" + text + "]" : text;
+}
+
+// EPSV and a connection to the port it names on the control connection's peer. Sets `fallBack`
+// when the server does not know EPSV and PASV may be tried instead.
+Socket OpenExtendedPassiveData(Socket ctrl, bool& fallBack) {
+  ftp::ConnectionState& c = ftp::Conn();
+  fallBack = false;
+  int cls = ftp::SendFtpCommandText(ctrl, "EPSV");
+  if (cls != 2) {
+    int code = c.lastReplyCode.load();
+    if (code == 500 || code == 502) c.epsvRefused = true;
+    fallBack = cls == 5 && !c.peerAddress.v6;
+    return kNoSocket;
+  }
+  unsigned port = 0;
+  if (!ParseExtendedPassiveReply(c.replyLine, port)) {
+    LogMessage("bad EPSV reply %s", c.replyLine.c_str());
+    return kNoSocket;
+  }
+  platform::NetAddress control = c.peerAddress;
+  LogMessage("connecting to %s:%u", HostPortText(control).c_str(), port);
+  Socket data = ftp::ConnectHost(platform::AddressText(control), static_cast<int>(port), "tcp");
+  c.peerAddress = control;
+  if (data == kNoSocket) {
+    ftp::LogSocketError("connect", platform::LastSocketError());
+    return kNoSocket;
+  }
+  LogMessage("[%u] connect to %s port %u", static_cast<unsigned>(data), platform::AddressText(control).c_str(), port);
+  return data;
+}
+
+}  // namespace
+
 Socket OpenPassiveData(Socket ctrl) {
   ftp::ConnectionState& c = ftp::Conn();
+  if (core::Settings().modernftp && (!c.epsvRefused || c.peerAddress.v6)) {
+    bool fallBack = false;
+    Socket data = OpenExtendedPassiveData(ctrl, fallBack);
+    if (!fallBack) return data;
+  }
+  if (c.peerAddress.v6) return kNoSocket;  // PASV cannot name an IPv6 address
   if (ftp::EnterPassiveMode(ctrl) != 2) return kNoSocket;
   std::string reply = c.replyLine;
   unsigned n[6] = {};
@@ -88,15 +153,17 @@ Socket OpenPassiveData(Socket ctrl) {
 
 Socket OpenActiveListener(Socket ctrl) {
   ftp::ConnectionState& c = ftp::Conn();
-  Socket s = platform::NewSocket(true, 6);
+  const bool v6 = c.peerAddress.v6;
+  Socket s = platform::NewSocket(true, 6, v6);
   if (s == kNoSocket) {
     LogMessage("failed to create socket: %s", ftp::SocketErrorText(platform::LastSocketError()).c_str());
     return kNoSocket;
   }
   platform::NetAddress& record = c.localControlAddress;
-  LogMessage("[%u] going to listen %s port %u", static_cast<unsigned>(s), platform::DottedAddress(record.address).c_str(),
+  LogMessage("[%u] going to listen %s port %u", static_cast<unsigned>(s), platform::AddressText(record).c_str(),
              record.port);
   record = platform::NetAddress{};
+  record.v6 = v6;
   const char* failed = nullptr;
   if (platform::BindSocket(s, record) != 0) failed = "failed bind: %s";
   else if (!platform::LocalAddress(s, record)) failed = "failed getsockname: %s";
@@ -110,7 +177,16 @@ Socket OpenActiveListener(Socket ctrl) {
   if (!platform::LocalAddress(ctrl, controlLocal)) ftp::LogSocketError("getsockname", platform::LastSocketError());
   uint32_t announce = (controlLocal.address >> 24) == 0 ? record.address : controlLocal.address;
   c.listenSocket = s;
-  if (ftp::SendFtpCommand(ctrl, "PORT %d,%d,%d,%d,%d,%d", static_cast<int>((announce >> 24) & 0xFF),
+  if (v6) {
+    // EPRT names the control connection's own address (the listener listens on all of them).
+    controlLocal.scope = 0;  // a zone index means nothing to the server
+    if (ftp::SendFtpCommand(ctrl, "EPRT |2|%s|%u|", platform::AddressText(controlLocal).c_str(),
+                            static_cast<unsigned>(record.port)) != 2) {
+      LogMessage("[%u] port cmd failed.", static_cast<unsigned>(s));
+      c.listenSocket = ftp::CloseSocket(s);
+      return kNoSocket;
+    }
+  } else if (ftp::SendFtpCommand(ctrl, "PORT %d,%d,%d,%d,%d,%d", static_cast<int>((announce >> 24) & 0xFF),
                           static_cast<int>((announce >> 16) & 0xFF), static_cast<int>((announce >> 8) & 0xFF),
                           static_cast<int>(announce & 0xFF), static_cast<int>((record.port >> 8) & 0xFF),
                           static_cast<int>(record.port & 0xFF)) != 2) {
@@ -118,7 +194,7 @@ Socket OpenActiveListener(Socket ctrl) {
     c.listenSocket = ftp::CloseSocket(s);
     return kNoSocket;
   }
-  LogMessage("[%u] listener %s port %u", static_cast<unsigned>(s), platform::DottedAddress(record.address).c_str(),
+  LogMessage("[%u] listener %s port %u", static_cast<unsigned>(s), platform::AddressText(record).c_str(),
              record.port);
   return s;
 }
@@ -146,7 +222,7 @@ Socket AcceptActiveData(Socket listener) {
     ftp::LogSocketError("accept", error);
     return kNoSocket;
   }
-  LogMessage("[%u] accept from %s port %u", static_cast<unsigned>(data), platform::DottedAddress(peer.address).c_str(),
+  LogMessage("[%u] accept from %s port %u", static_cast<unsigned>(data), platform::AddressText(peer).c_str(),
              peer.port);
   return data;
 }

@@ -37,7 +37,11 @@ void ErrorSound() {
   if (core::Settings().bell) PlaySoundEvent(kSoundError);
 }
 
-int BlockSize(int setting) { return setting < 1 ? 1 : setting > kBlockBufferSize ? kBlockBufferSize : setting; }
+// Bytes per system call: the SBP/RBP block of 1 to 4096 bytes, or with MODERNFTP up to 256 KiB.
+int BlockSize(int setting) {
+  if (core::Settings().modernftp) return kModernBlockSize;
+  return setting < 1 ? 1 : setting > kBlockBufferSize ? kBlockBufferSize : setting;
+}
 
 uint64_t Tick() { return platform::CurrentClock().NowMs(); }
 
@@ -239,7 +243,39 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
     }
   }
   ftp::ConnectionState& c = ftp::Conn();
+  Transfer().restartOffset = 0;
+  const bool retrieve = command.compare(0, 5, "RETR ") == 0 && command.size() > 5;
+  int64_t remoteSize = -1;
+  if (core::Settings().modernftp && c.features.size && retrieve) {
+    // The expected total for the progress figures, whatever the 150 reply says.
+    if (ftp::SendFtpCommandText(ctrl, "SIZE " + command.substr(5)) == 2) {
+      int64_t n = 0;
+      if (ftp::ParseSizeReply(c.replyLine, n)) {
+        remoteSize = n;
+        Transfer().transferTotal = n;
+      } else {
+        LogMessage("SIZE reply not understood: %s", c.replyLine.c_str());
+      }
+    }
+  }
+  int64_t resumeAt = 0;
+  if (core::Settings().modernftp && core::Settings().resume && retrieve && targetStamp.exists && targetStamp.regular) {
+    int64_t localSize = platform::FileSize(target);
+    if (localSize > 0) {
+      if (type != 'I') LogMessage("%s not resumed: only binary downloads are resumed", localPath.c_str());
+      else if (remoteSize < 0) LogMessage("%s not resumed: the server gave no size", localPath.c_str());
+      else if (localSize < remoteSize) resumeAt = localSize;
+    }
+  }
+  // A resumed download appends to the target itself; a whole one goes to the new file.
+  bool resumed = false;
   auto sendRetrieve = [&](bool active) {
+    if (resumeAt > 0) {
+      // REST right before the retrieve command; a refusal means the whole file.
+      resumed = ftp::SendFtpCommand(ctrl, "REST %lld", static_cast<long long>(resumeAt)) == 3;
+      if (!resumed) LogMessage("REST refused: %s is received whole", localPath.c_str());
+      Transfer().restartOffset = resumed ? resumeAt : 0;
+    }
     int r = ftp::SendFtpCommandText(ctrl, command);
     // Some hosts want a refused name again in quotes (tried on active connections).
     if (active && c.lastReplyCode.load() == 550 && profiles::CurrentProfile().hostType == ftp::kHostMvsKnet) {
@@ -250,8 +286,10 @@ int ReceiveFile(Socket ctrl, std::string command, const std::string& localPath, 
     return r;
   };
   int cls = OverDataConnection(
-      ctrl, sendRetrieve, [&](Socket data) { return ReceiveFileData(data, receivePath) == 1; }, true);
-  if (replace) {
+      ctrl, sendRetrieve, [&](Socket data) { return ReceiveFileData(data, resumed ? target : receivePath) == 1; }, true);
+  if (replace && resumed) {
+    platform::RemoveFile(receivePath);  // the resumed bytes went to the target
+  } else if (replace) {
     if (cls == 2 && !platform::ReplaceFileWith(receivePath, target)) {
       LogMessage("failed to replace %s (%u)", localPath.c_str(), static_cast<unsigned>(errno));
       ErrorSound();
@@ -311,8 +349,8 @@ int SendFileData(Socket data, const std::string& path) {
   }
   std::vector<char> fileBuffer(1 << 16);  // one disk read per 64 KiB, not per block
   std::setvbuf(f, fileBuffer.data(), _IOFBF, fileBuffer.size());
-  std::vector<char> block(kBlockBufferSize);
   int blockSize = BlockSize(core::Settings().sbp);
+  std::vector<char> block(static_cast<size_t>(blockSize));
   int64_t total = 0;
   bool failed = false;
   uint64_t start = Tick();
@@ -355,18 +393,20 @@ int ReceiveFileData(Socket data, const std::string& path) {
   // with nothing received: a transfer that fails before sending anything leaves it untouched.
   std::FILE* f = nullptr;
   bool openFailed = false;
+  // A resumed download keeps the file's first bytes and appends behind them.
+  const int64_t restartOffset = Transfer().restartOffset.exchange(0);
   std::vector<char> fileBuffer(1 << 16);  // one disk write per 64 KiB, not per block
   auto openTarget = [&] {
     if (f || openFailed) return;
-    f = std::fopen(path.c_str(), "wb");
+    f = std::fopen(path.c_str(), restartOffset > 0 ? "ab" : "wb");
     if (f) std::setvbuf(f, fileBuffer.data(), _IOFBF, fileBuffer.size());
     else {
       openFailed = true;
       LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(errno));
     }
   };
-  std::vector<char> block(kBlockBufferSize);
   int blockSize = BlockSize(core::Settings().rbp);
+  std::vector<char> block(static_cast<size_t>(blockSize));
   int64_t total = 0;
   int lastRecv = 0, recvError = 0;
   uint64_t start = Tick();
@@ -383,7 +423,8 @@ int ReceiveFileData(Socket data, const std::string& path) {
       LogMessage("File error on WRITE! Aborted");
     }
     total += lastRecv;
-    ShowProgress(total, start, Tick(), Transfer().transferTotal.load());
+    int64_t expected = Transfer().transferTotal.load();
+    ShowProgress(total, start, Tick(), expected > restartOffset ? expected - restartOffset : 0);
     ui::Front().PumpWaitingMessages();
   }
   uint64_t end = Tick();

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <set>
+#include <string>
+#include <thread>
+
 #include "core/app_state.h"
 #include "core/help.h"
 #include "core/message_log.h"
@@ -116,4 +121,59 @@ TEST_F(ShellWindows, HelpOpensTheTopicOrTheContents) {
   EXPECT_EQ(ui::WindowText(w), "MIRVAN32 Help - Contents");
   core::QuitHelp();
   EXPECT_FALSE(IsWindow(w));
+}
+
+// Two worker threads logging while the log window and the status lines are open: the lines reach
+// the windows through the UI thread, nothing waits on the other, and no line is lost or torn.
+TEST_F(ShellWindows, TwoThreadsLogThroughTheRealWindowsWithoutLosingALine) {
+  app::ShowLogWindow();
+  HWND w = FindWindowA("MIRVANDBWNDC", "Message Log");
+  ASSERT_NE(w, nullptr);
+  HWND text = GetDlgItem(w, 5554);
+  // The status lines, as the main window has them.
+  HWND upper = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND lower = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  auto* front = static_cast<app::Win32FrontEnd*>(&ui::Front());
+  front->SetStatusLabels(upper, lower);
+  constexpr int kLines = 1500;
+  std::atomic<int> done{0};
+  auto writer = [&done](char tag) {
+    for (int i = 0; i < kLines; ++i) core::LogMessage("%c %04d %s", tag, i, std::string(40, tag).c_str());
+    ++done;
+  };
+  DWORD start = GetTickCount();
+  std::thread a(writer, 'A'), b(writer, 'B');
+  // The UI thread logs too, and keeps dispatching, as the window does during a batch.
+  for (int i = 0; done < 2 && GetTickCount() - start < 60000; ++i) {
+    if (i % 50 == 0) core::LogLine("ui line");
+    Pump();
+    Sleep(1);
+  }
+  a.join();
+  b.join();
+  Pump();
+  front->Flush();
+  EXPECT_EQ(done.load(), 2) << "the writers did not finish: a wait between the threads";
+  std::string all = ui::WindowText(text);
+  std::set<std::string> seen;
+  size_t pos = 0, count = 0;
+  while ((pos = all.find("\r\n")) != std::string::npos) {
+    std::string line = all.substr(0, pos);
+    all.erase(0, pos + 2);
+    if (line == "ui line") continue;
+    ASSERT_EQ(line.size(), 47u) << line;
+    ASSERT_EQ(line.substr(7), std::string(40, line[0])) << line;
+    seen.insert(line.substr(0, 6));
+    ++count;
+  }
+  EXPECT_EQ(count, 2u * kLines);
+  EXPECT_EQ(seen.size(), 2u * kLines);
+  // The status lines show the newest two lines of the log.
+  std::string up, low;
+  core::CurrentStatusLines(up, low);
+  EXPECT_EQ(ui::WindowText(lower), low);
+  EXPECT_EQ(ui::WindowText(upper), up);
+  front->SetStatusLabels(nullptr, nullptr);
+  DestroyWindow(upper);
+  DestroyWindow(lower);
 }

@@ -1,6 +1,7 @@
 // The console program `mirvan` run as a user runs it (a child process with a settings file in
 // its current directory) against real servers: exit status, stderr, stdout and the files.
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -252,5 +253,93 @@ TEST(ConsoleCommandLine, SyntaxAndCancelledAsk) {
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(Contains(r.err, "receiving")) << r.err;
 }
+
+TEST(ConsoleCommandLine, HelpVersionAndUsage) {
+  testing_support::TempDir client;
+  RunResult r = RunConsole(client.path(), {"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* part : {"Usage: mirvan", "-i file", "-p profile", "-ascii", "-resume", "-quiet", "local:path",
+                           "ftp://", "Exit status"})
+    EXPECT_TRUE(Contains(r.out, part)) << part;
+  EXPECT_EQ(r.err, "");
+
+  r = RunConsole(client.path(), {"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "mirvan 3.00\n");
+
+  r = RunConsole(client.path(), {});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "Usage: mirvan")) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+// -resume and an IPv6 address in an ftp:// address, against servers listening on ::1. Without a
+// terminal, stderr holds the log lines and the statistics line only, no progress line.
+class ConsoleIpv6Resume : public ::testing::TestWithParam<RealFtpServer::Kind> {};
+
+TEST_P(ConsoleIpv6Resume, CompletesAShorterLocalFile) {
+  std::string why;
+  auto server = RealFtpServer::Start(GetParam(), &why, "::1");
+  if (!server) GTEST_SKIP() << why;
+  std::mt19937 gen(7);
+  std::string content(3u << 20, '\0');
+  for (char& c : content) c = static_cast<char>(gen());
+  std::ofstream(server->userRoot() + "/big.bin", std::ios::binary) << content;
+  testing_support::TempDir client;
+  std::ofstream(client.File("MIRVAN.INI")) << "[_config_]\nMAILADDR=tester@example.org\n";
+  const size_t cut = 1234567;
+  std::string local = client.Write("big.bin", content.substr(0, cut));
+  std::string address = "ftp://" + server->user() + ":" + server->password() + "@[::1]:" +
+                        std::to_string(server->port()) + "/big.bin";
+  RunResult r = RunConsole(client.path(), {"-resume", address, "local:" + local});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(ReadFile(local) == content) << "the resumed file differs";
+  EXPECT_TRUE(Contains(r.err, "Connected to ::1 port " + std::to_string(server->port()))) << r.err;
+  EXPECT_TRUE(Contains(r.err, "REST " + std::to_string(cut))) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Received " + std::to_string(content.size() - cut) + " bytes in")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "\r")) << "a progress line in a file";
+}
+
+// On a terminal, the download shows one updating progress line with the percentage (the size
+// comes from SIZE), the bytes, the rate and the time left.
+TEST(ConsoleProgressLine, ShownOnATerminal) {
+  std::string why;
+  auto server = RealFtpServer::Start(RealFtpServer::kPyftpdlib, &why);
+  if (!server) GTEST_SKIP() << why;
+  std::ofstream(server->userRoot() + "/ten.bin", std::ios::binary) << std::string(10u << 20, 'z');
+  testing_support::TempDir client;
+  std::ofstream(client.File("MIRVAN.INI")) << "[_config_]\nMAILADDR=tester@example.org\n";
+  std::string address = "ftp://" + server->user() + ":" + server->password() + "@127.0.0.1:" +
+                        std::to_string(server->port()) + "/ten.bin";
+  int master = -1;
+  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(client.path().c_str()) != 0) _exit(126);
+    execl(MIRVAN_CONSOLE, MIRVAN_CONSOLE, address.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string seen;
+  char buf[4096];
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (;;) {
+    ssize_t n = read(master, buf, sizeof buf);
+    if (n <= 0 || std::chrono::steady_clock::now() > deadline) break;  // EIO once the child is gone
+    seen.append(buf, static_cast<size_t>(n));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(master);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+  EXPECT_TRUE(Contains(seen, "SIZE ten.bin")) << seen;
+  EXPECT_TRUE(Contains(seen, "\r")) << seen;
+  EXPECT_TRUE(Contains(seen, "% ")) << seen;
+  EXPECT_TRUE(Contains(seen, " of 10.0 MiB")) << seen;
+  EXPECT_TRUE(Contains(seen, "/s")) << seen;
+  EXPECT_TRUE(Contains(seen, "Received 10485760 bytes in")) << seen;
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ConsoleIpv6Resume, ::testing::Values(RealFtpServer::kPyftpdlib, RealFtpServer::kVsftpd),
+                         [](const auto& info) { return std::string(info.param == RealFtpServer::kPyftpdlib ? "pyftpdlib" : "vsftpd"); });
 
 }  // namespace

@@ -15,6 +15,7 @@ class RemoteListing : public RealSessionTest {
   void SetUp() override {
     RealSessionTest::SetUp();
     if (IsSkipped()) return;
+    core::Settings().modernftp = 0;  // the LIST listings of the Unix family
     listing::ClearListingCache();
     listing::RemotePane().Reset();
     listing::RemotePane().dirList = &dirs;

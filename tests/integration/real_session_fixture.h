@@ -35,9 +35,12 @@ class RealSessionTest : public ::testing::TestWithParam<RealSessionParam> {
  protected:
   using RealFtpServer = testing_support::RealFtpServer;
 
+  // The loopback address the server listens on and the profile's HOST names.
+  virtual std::string ServerAddress() const { return "127.0.0.1"; }
+
   void SetUp() override {
     std::string why;
-    server = RealFtpServer::Start(std::get<0>(GetParam()), &why);
+    server = RealFtpServer::Start(std::get<0>(GetParam()), &why, ServerAddress());
     if (!server) GTEST_SKIP() << why;
     ftp::Conn().Reset();
     ftp::Host().Reset();
@@ -53,7 +56,7 @@ class RealSessionTest : public ::testing::TestWithParam<RealSessionParam> {
     profiles::SessionProfile& p = profiles::CurrentProfile();
     p = profiles::SessionProfile();
     p.name = "real";
-    p.host = "127.0.0.1";
+    p.host = ServerAddress();
     p.port = server->port();
     p.user = server->user();
     p.password = server->password();

@@ -22,8 +22,8 @@ class RealFtpServer {
   enum Kind { kPyftpdlib, kVsftpd };
 
   // Starts a server; nullptr with the reason in `whyNot` when it cannot run here. By default
-  // it listens on 127.0.0.1 at a free port; a loopback `address` and a fixed `port` (such as
-  // 21 on an address of its own, which needs root) may be asked for instead.
+  // it listens on 127.0.0.1 at a free port; a loopback `address` (IPv6 "::1" too) and a fixed
+  // `port` (such as 21 on an address of its own, which needs root) may be asked for instead.
   static std::unique_ptr<RealFtpServer> Start(Kind kind, std::string* whyNot, const std::string& address = "127.0.0.1",
                                               int port = 0);
   ~RealFtpServer();

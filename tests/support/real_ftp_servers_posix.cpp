@@ -86,6 +86,16 @@ int FreePort() {
 }
 
 bool Accepts(const std::string& address, int port) {
+  if (address.find(':') != std::string::npos) {
+    int fd = socket(AF_INET6, SOCK_STREAM, 0);
+    sockaddr_in6 sa{};
+    sa.sin6_family = AF_INET6;
+    sa.sin6_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET6, address.c_str(), &sa.sin6_addr);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    close(fd);
+    return ok;
+  }
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
@@ -203,7 +213,10 @@ bool RealFtpServer::LaunchVsftpd(std::string* whyNot) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     port_ = fixedPort_ != 0 ? fixedPort_ : FreePort();
     std::string conf = base_ + "/vsftpd.conf";
-    std::ofstream(conf) << "listen=YES\nlisten_ipv6=NO\nlisten_address=" << address_ << "\nlisten_port=" << port_
+    // An IPv6 address (such as ::1) is listened on with listen_ipv6.
+    const bool v6 = address_.find(':') != std::string::npos;
+    std::ofstream(conf) << (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" : "listen=YES\nlisten_ipv6=NO\nlisten_address=")
+                        << address_ << "\nlisten_port=" << port_
                         << "\nbackground=NO\nanonymous_enable=YES\nno_anon_password=YES\nanon_root=" << anonRoot_
                         << "\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\nlocal_root=" << userRoot_
                         << "\nchroot_local_user=NO\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"

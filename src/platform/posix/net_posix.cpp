@@ -62,12 +62,38 @@ int FailErrno() {
   return -1;
 }
 
-sockaddr_in ToSockaddr(const NetAddress& a) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(a.port);
-  sa.sin_addr.s_addr = htonl(a.address);
-  return sa;
+// The socket address of a NetAddress; its length.
+socklen_t ToSockaddr(const NetAddress& a, sockaddr_storage& out) {
+  out = sockaddr_storage{};
+  if (a.v6) {
+    sockaddr_in6* sa = reinterpret_cast<sockaddr_in6*>(&out);
+    sa->sin6_family = AF_INET6;
+    sa->sin6_port = htons(a.port);
+    std::memcpy(&sa->sin6_addr, a.address6, 16);
+    sa->sin6_scope_id = a.scope;
+    return sizeof(sockaddr_in6);
+  }
+  sockaddr_in* sa = reinterpret_cast<sockaddr_in*>(&out);
+  sa->sin_family = AF_INET;
+  sa->sin_port = htons(a.port);
+  sa->sin_addr.s_addr = htonl(a.address);
+  return sizeof(sockaddr_in);
+}
+
+NetAddress FromSockaddr(const sockaddr_storage& in) {
+  NetAddress a;
+  if (in.ss_family == AF_INET6) {
+    const sockaddr_in6* sa = reinterpret_cast<const sockaddr_in6*>(&in);
+    a.v6 = true;
+    std::memcpy(a.address6, &sa->sin6_addr, 16);
+    a.scope = sa->sin6_scope_id;
+    a.port = ntohs(sa->sin6_port);
+  } else {
+    const sockaddr_in* sa = reinterpret_cast<const sockaddr_in*>(&in);
+    a.address = ntohl(sa->sin_addr.s_addr);
+    a.port = ntohs(sa->sin_port);
+  }
+  return a;
 }
 
 void MakeNonBlocking(int fd) {
@@ -117,13 +143,36 @@ bool ResolveHostName(const std::string& name, uint32_t& address) {
   return true;
 }
 
+bool ResolveHostAddresses(const std::string& name, std::vector<NetAddress>& out) {
+  out.clear();
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  int rc = getaddrinfo(name.c_str(), nullptr, &hints, &res);
+  if (rc != 0 || !res) {
+    lastError = rc == EAI_AGAIN ? 11002 : rc == EAI_FAIL ? 11003 : rc == EAI_NODATA ? 11004 : kErrHostNotFound;
+    if (res) freeaddrinfo(res);
+    return false;
+  }
+  for (addrinfo* ai = res; ai; ai = ai->ai_next) {
+    if (ai->ai_family != AF_INET && ai->ai_family != AF_INET6) continue;
+    sockaddr_storage ss{};
+    std::memcpy(&ss, ai->ai_addr, ai->ai_addrlen < sizeof ss ? ai->ai_addrlen : sizeof ss);
+    out.push_back(FromSockaddr(ss));
+  }
+  freeaddrinfo(res);
+  if (out.empty()) lastError = 11004;
+  return !out.empty();
+}
+
 int ProtocolNumber(const std::string& name) {
   protoent* p = getprotobyname(name.c_str());
   return p ? p->p_proto : -1;
 }
 
-Socket NewSocket(bool stream, int protocol) {
-  int fd = socket(AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, protocol);
+Socket NewSocket(bool stream, int protocol, bool ipv6) {
+  int fd = socket(ipv6 ? AF_INET6 : AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, protocol);
   if (fd < 0) {
     FailErrno();
     return kNoSocket;
@@ -137,11 +186,10 @@ int ShutdownSocket(Socket s) { return shutdown(static_cast<int>(s), SHUT_RDWR) =
 int ShutdownSend(Socket s) { return shutdown(static_cast<int>(s), SHUT_WR) == 0 ? 0 : FailErrno(); }
 
 bool LocalAddress(Socket s, NetAddress& out) {
-  sockaddr_in sa{};
+  sockaddr_storage sa{};
   socklen_t len = sizeof sa;
   if (getsockname(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), &len) != 0) return FailErrno() == 0;
-  out.address = ntohl(sa.sin_addr.s_addr);
-  out.port = ntohs(sa.sin_port);
+  out = FromSockaddr(sa);
   return true;
 }
 
@@ -151,8 +199,9 @@ int SetOobInline(Socket s) {
 }
 
 int BindSocket(Socket s, const NetAddress& at) {
-  sockaddr_in sa = ToSockaddr(at);
-  return bind(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 ? 0 : FailErrno();
+  sockaddr_storage sa;
+  socklen_t len = ToSockaddr(at, sa);
+  return bind(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), len) == 0 ? 0 : FailErrno();
 }
 
 int ListenSocket(Socket s, int backlog) { return listen(static_cast<int>(s), backlog) == 0 ? 0 : FailErrno(); }
@@ -169,9 +218,10 @@ int SelectOne(Socket s, bool forWrite, int ms) {
 }
 
 int Connect(Socket s, const NetAddress& to) {
-  sockaddr_in sa = ToSockaddr(to);
+  sockaddr_storage sa;
+  socklen_t salen = ToSockaddr(to, sa);
   int fd = static_cast<int>(s);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) return 0;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&sa), salen) == 0) return 0;
   if (errno != EINPROGRESS && errno != EINTR) return FailErrno();
   if (WaitInSlices(s, true) != 0) return -1;
   int err = 0;
@@ -205,15 +255,12 @@ int Recv(Socket s, char* buffer, int length) {
 
 Socket Accept(Socket s, NetAddress* peer) {
   for (;;) {
-    sockaddr_in sa{};
+    sockaddr_storage sa{};
     socklen_t len = sizeof sa;
     int fd = accept(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), &len);
     if (fd >= 0) {
       MakeNonBlocking(fd);
-      if (peer) {
-        peer->address = ntohl(sa.sin_addr.s_addr);
-        peer->port = ntohs(sa.sin_port);
-      }
+      if (peer) *peer = FromSockaddr(sa);
       return fd;
     }
     if (errno != EWOULDBLOCK && errno != EAGAIN && errno != EINTR && errno != ECONNABORTED) {

@@ -16,12 +16,38 @@ int Fail() {
   return -1;
 }
 
-sockaddr_in ToSockaddr(const NetAddress& a) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(a.port);
-  sa.sin_addr.s_addr = htonl(a.address);
-  return sa;
+// The socket address of a NetAddress; its length.
+int ToSockaddr(const NetAddress& a, sockaddr_storage& out) {
+  out = sockaddr_storage{};
+  if (a.v6) {
+    sockaddr_in6* sa = reinterpret_cast<sockaddr_in6*>(&out);
+    sa->sin6_family = AF_INET6;
+    sa->sin6_port = htons(a.port);
+    memcpy(&sa->sin6_addr, a.address6, 16);
+    sa->sin6_scope_id = a.scope;
+    return sizeof(sockaddr_in6);
+  }
+  sockaddr_in* sa = reinterpret_cast<sockaddr_in*>(&out);
+  sa->sin_family = AF_INET;
+  sa->sin_port = htons(a.port);
+  sa->sin_addr.s_addr = htonl(a.address);
+  return sizeof(sockaddr_in);
+}
+
+NetAddress FromSockaddr(const sockaddr_storage& in) {
+  NetAddress a;
+  if (in.ss_family == AF_INET6) {
+    const sockaddr_in6* sa = reinterpret_cast<const sockaddr_in6*>(&in);
+    a.v6 = true;
+    memcpy(a.address6, &sa->sin6_addr, 16);
+    a.scope = sa->sin6_scope_id;
+    a.port = ntohs(sa->sin6_port);
+  } else {
+    const sockaddr_in* sa = reinterpret_cast<const sockaddr_in*>(&in);
+    a.address = ntohl(sa->sin_addr.s_addr);
+    a.port = ntohs(sa->sin_port);
+  }
+  return a;
 }
 
 void MakeNonBlocking(SOCKET s) {
@@ -66,13 +92,36 @@ bool ResolveHostName(const std::string& name, uint32_t& address) {
   return true;
 }
 
+bool ResolveHostAddresses(const std::string& name, std::vector<NetAddress>& out) {
+  out.clear();
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  int rc = getaddrinfo(name.c_str(), nullptr, &hints, &res);
+  if (rc != 0 || !res) {
+    SetLastSocketError(rc == EAI_AGAIN ? 11002 : rc == EAI_FAIL ? 11003 : 11001);
+    if (res) freeaddrinfo(res);
+    return false;
+  }
+  for (addrinfo* ai = res; ai; ai = ai->ai_next) {
+    if (ai->ai_family != AF_INET && ai->ai_family != AF_INET6) continue;
+    sockaddr_storage ss{};
+    memcpy(&ss, ai->ai_addr, ai->ai_addrlen < sizeof ss ? ai->ai_addrlen : sizeof ss);
+    out.push_back(FromSockaddr(ss));
+  }
+  freeaddrinfo(res);
+  if (out.empty()) SetLastSocketError(11004);
+  return !out.empty();
+}
+
 int ProtocolNumber(const std::string& name) {
   protoent* p = getprotobyname(name.c_str());
   return p ? p->p_proto : -1;
 }
 
-Socket NewSocket(bool stream, int protocol) {
-  SOCKET s = socket(AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, protocol);
+Socket NewSocket(bool stream, int protocol, bool ipv6) {
+  SOCKET s = socket(ipv6 ? AF_INET6 : AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, protocol);
   if (s == INVALID_SOCKET) {
     Fail();
     return kNoSocket;
@@ -87,11 +136,10 @@ int ShutdownSocket(Socket s) { return shutdown(S(s), SD_BOTH) == 0 ? 0 : Fail();
 int ShutdownSend(Socket s) { return shutdown(S(s), SD_SEND) == 0 ? 0 : Fail(); }
 
 bool LocalAddress(Socket s, NetAddress& out) {
-  sockaddr_in sa{};
+  sockaddr_storage sa{};
   int len = sizeof sa;
   if (getsockname(S(s), reinterpret_cast<sockaddr*>(&sa), &len) != 0) return Fail() == 0;
-  out.address = ntohl(sa.sin_addr.s_addr);
-  out.port = ntohs(sa.sin_port);
+  out = FromSockaddr(sa);
   return true;
 }
 
@@ -102,8 +150,9 @@ int SetOobInline(Socket s) {
 }
 
 int BindSocket(Socket s, const NetAddress& at) {
-  sockaddr_in sa = ToSockaddr(at);
-  return bind(S(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 ? 0 : Fail();
+  sockaddr_storage sa;
+  int len = ToSockaddr(at, sa);
+  return bind(S(s), reinterpret_cast<sockaddr*>(&sa), len) == 0 ? 0 : Fail();
 }
 
 int ListenSocket(Socket s, int backlog) { return listen(S(s), backlog) == 0 ? 0 : Fail(); }
@@ -121,8 +170,9 @@ int SelectOne(Socket s, bool forWrite, int ms) {
 }
 
 int Connect(Socket s, const NetAddress& to) {
-  sockaddr_in sa = ToSockaddr(to);
-  if (connect(S(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) return 0;
+  sockaddr_storage sa;
+  int salen = ToSockaddr(to, sa);
+  if (connect(S(s), reinterpret_cast<sockaddr*>(&sa), salen) == 0) return 0;
   if (WSAGetLastError() != WSAEWOULDBLOCK) return Fail();
   if (WaitInSlices(s, true) != 0) return -1;
   int err = 0;
@@ -155,15 +205,12 @@ int Recv(Socket s, char* buffer, int length) {
 
 Socket Accept(Socket s, NetAddress* peer) {
   for (;;) {
-    sockaddr_in sa{};
+    sockaddr_storage sa{};
     int len = sizeof sa;
     SOCKET a = accept(S(s), reinterpret_cast<sockaddr*>(&sa), &len);
     if (a != INVALID_SOCKET) {
       MakeNonBlocking(a);
-      if (peer) {
-        peer->address = ntohl(sa.sin_addr.s_addr);
-        peer->port = ntohs(sa.sin_port);
-      }
+      if (peer) *peer = FromSockaddr(sa);
       return static_cast<Socket>(a);
     }
     if (WSAGetLastError() != WSAEWOULDBLOCK) {

@@ -32,6 +32,7 @@ class SessionTest : public ::testing::Test {
     core::ResetMessageLog();
     core::Prompts().Reset();
     core::Settings().verbose = 1;
+    core::Settings().modernftp = 0;  // the classic command sequences; tests of the additions turn it on
     core::Files().settingsFile = dir.File("MIRVAN.INI");
     ftp::InstallBlockingHook();
   }
@@ -41,6 +42,7 @@ class SessionTest : public ::testing::Test {
     platform::SetClock(nullptr);
     platform::SetBlockingHook(nullptr);
     core::Settings().verbose = 0;
+    core::Settings().modernftp = 1;
     ftp::Conn().Reset();
   }
 

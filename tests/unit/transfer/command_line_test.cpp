@@ -42,6 +42,15 @@ const Case kCases[] = {
     {"ftp_url_port_too_big", "ftp://host:65536/f", false, false, false, false, "", "", nullptr},
     {"ftp_url_without_path_keeps_plain_rule", "ftp://host:f", true, false, false, false, "host", "f", nullptr},
     {"ftp_url_local_after", "ftp://host/f local:/tmp/g", true, false, false, false, "host", "f", "/tmp/g"},
+    // IPv6 addresses in brackets.
+    {"ipv6_host_part", "[::1]:/pub/f", true, false, false, false, "::1", "/pub/f", nullptr},
+    {"ipv6_ftp_url_port", "ftp://[::1]:2121/pub/f", true, false, false, false, "::1", "pub/f", nullptr, nullptr,
+     nullptr, 2121},
+    {"ipv6_ftp_url_user", "ftp://me@[2001:db8::7]/f", true, false, false, false, "2001:db8::7", "f", nullptr, "me",
+     nullptr},
+    {"ipv6_ftp_url_junk_after_bracket", "ftp://[::1]x/f", false, false, false, false, "", "", nullptr},
+    {"resume_is_taken_out", "host:/pub/f -resume local:/tmp/f", true, false, false, false, "host", "/pub/f",
+     "/tmp/f"},
 };
 
 class ParseCommandLineCases : public ::testing::TestWithParam<Case> {};
@@ -53,6 +62,7 @@ TEST_P(ParseCommandLineCases, ReadsTheTransfer) {
   EXPECT_EQ(r.send, c.send);
   EXPECT_EQ(r.quiet, c.quiet);
   EXPECT_EQ(r.ascii, c.ascii);
+  EXPECT_EQ(r.resume, std::string(c.text).find("-resume") != std::string::npos);
   if (!c.valid) return;
   EXPECT_EQ(r.hostName, c.host);
   EXPECT_EQ(r.remotePath, c.remote);

@@ -18,6 +18,7 @@ class ScriptedTransfer : public SessionTest {
     core::Settings().Reset();
     core::Settings().verbose = 1;
     core::Settings().bell = 0;
+    core::Settings().modernftp = 0;
     core::Files().extensionListFile = dir.File("MIRVAN.EXT");
     ASSERT_EQ(ConnectAndGreet(), 2);
     ftp::Conn().connected = 1;
