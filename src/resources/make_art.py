@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 # Draws the program's pictures into a directory: the splash banner (corv.bmp, 176x70, 16 colours,
 # uncompressed), the about box picture (mvbmp.bmp, 159x172, 256 colours, RLE8) and the program
-# icon (mirvan.ico, 16, 32 and 48 pixels). Everything is computed here, so every build makes the
-# same bytes.
+# icon (mirvan.ico, 16, 32 and 48 pixels), and the splitter cursors (splith.cur, splitv.cur).
+# Everything is computed here, so every build makes the same bytes.
 import math
 import struct
 import sys
@@ -296,6 +296,51 @@ def icon_rows(size):
     return rows
 
 
+# ---------------------------------------------------------------------------------------------
+# The splitter cursors: black double arrows with a white outline on 32x32 monochrome cursors.
+
+def cursor_file(shape, hot):
+    """A monochrome 32x32 cursor: `shape` is the set of black pixels (x, y); its outline is white."""
+    outline = set()
+    for (x, y) in shape:
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                p = (x + dx, y + dy)
+                if p not in shape and 0 <= p[0] < 32 and 0 <= p[1] < 32:
+                    outline.add(p)
+    xor, mask = bytearray(), bytearray()
+    for y in reversed(range(32)):
+        xline, mline = bytearray(4), bytearray(4)
+        for x in range(32):
+            bit = 0x80 >> (x % 8)
+            if (x, y) in outline:
+                xline[x // 8] |= bit          # white
+            elif (x, y) not in shape:
+                mline[x // 8] |= bit          # transparent
+        xor += xline
+        mask += mline
+    info = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 1, 0, 0, 0, 0, 2, 0)
+    blob = info + struct.pack("<BBBBBBBB", 0, 0, 0, 0, 255, 255, 255, 0) + bytes(xor) + bytes(mask)
+    entry = struct.pack("<BBBBHHII", 32, 32, 2, 0, hot[0], hot[1], len(blob), 6 + 16)
+    return struct.pack("<HHH", 0, 2, 1) + entry + blob
+
+
+def double_arrow(horizontal):
+    """Two bars across the middle with an arrow head on each side (left/right or up/down)."""
+    shape = set()
+    for a in range(15, 18):                       # the two bars
+        for b in range(8, 24):
+            if a != 16:
+                shape.add((a, b))
+    for a in list(range(4, 14)) + list(range(19, 29)):  # the shafts
+        shape.add((a, 16))
+    for k in range(5):                             # the heads
+        for b in range(16 - k, 17 + k):
+            shape.add((4 + k, b))
+            shape.add((28 - k, b))
+    return shape if horizontal else {(y, x) for (x, y) in shape}
+
+
 def main():
     out_dir = sys.argv[1]
     with open(out_dir + "/corv.bmp", "wb") as f:
@@ -305,6 +350,10 @@ def main():
         f.write(bmp_file(159, 172, 8, palette, rle8(about_pixels(base)), 1))
     with open(out_dir + "/mirvan.ico", "wb") as f:
         f.write(ico_file([(s, icon_rows(s)) for s in (16, 32, 48)]))
+    with open(out_dir + "/splith.cur", "wb") as f:
+        f.write(cursor_file(double_arrow(True), (16, 16)))
+    with open(out_dir + "/splitv.cur", "wb") as f:
+        f.write(cursor_file(double_arrow(False), (16, 16)))
 
 
 if __name__ == "__main__":
