@@ -76,15 +76,19 @@ void Win32FrontEnd::ApplyStatusLines() {
   }
 }
 
-void Win32FrontEnd::ShowStatusLines(const std::string& upper, const std::string& lower, bool setUpper) {
+void Win32FrontEnd::ShowStatusLines(const std::string& /*upper*/, const std::string& /*lower*/, bool setUpper) {
   if (GetCurrentThreadId() == uiThread_) {
     Flush();
-    if (upper_ && setUpper) {
-      SetWindowTextA(upper_, upper.c_str());
+    // The newest lines of the log, not the ones this call was made for: a worker may have
+    // logged after them, and its hand-over has run already.
+    std::string up, low;
+    core::CurrentStatusLines(up, low);
+    if (upper_ && (setUpper || !up.empty())) {
+      SetWindowTextA(upper_, up.c_str());
       UpdateWindow(upper_);
     }
     if (lower_) {
-      SetWindowTextA(lower_, lower.c_str());
+      SetWindowTextA(lower_, low.c_str());
       UpdateWindow(lower_);
     }
     return;
@@ -99,7 +103,27 @@ void Win32FrontEnd::ShowStatusLines(const std::string& upper, const std::string&
 }
 
 void Win32FrontEnd::AppendLogLine(const std::string& line) {
-  RunOnUiThread([line] { AppendToLogWindow(line); });
+  if (GetCurrentThreadId() == uiThread_) {
+    Flush();
+    AppendToLogWindow(line);
+    return;
+  }
+  // From a worker: lines gather until the UI thread takes them all in one append.
+  bool first;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    first = pendingLog_.empty();
+    if (!first) pendingLog_ += "\r\n";
+    pendingLog_ += line;
+  }
+  if (first) RunOnUiThread([this] {
+    std::string lines;
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      lines.swap(pendingLog_);
+    }
+    if (!lines.empty()) AppendToLogWindow(lines);
+  });
 }
 
 void Win32FrontEnd::ProgressOpen(bool, const std::string&) {

@@ -53,6 +53,7 @@ class Win32FrontEnd : public core::Win32Dialogs {
   std::mutex lock_;
   std::vector<std::function<void()>> pending_;
   bool statusPending_ = false;
+  std::string pendingLog_;  // lines from workers not yet in the log window
 };
 
 }  // namespace app

@@ -135,7 +135,7 @@ TEST_F(ShellWindows, TwoThreadsLogThroughTheRealWindowsWithoutLosingALine) {
   HWND lower = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   auto* front = static_cast<app::Win32FrontEnd*>(&ui::Front());
   front->SetStatusLabels(upper, lower);
-  constexpr int kLines = 1500;
+  constexpr int kLines = 1000;
   std::atomic<int> done{0};
   auto writer = [&done](char tag) {
     for (int i = 0; i < kLines; ++i) core::LogMessage("%c %04d %s", tag, i, std::string(40, tag).c_str());
