@@ -62,35 +62,30 @@ void Win32FrontEnd::Flush() {
   for (auto& a : actions) a();
 }
 
-void Win32FrontEnd::ApplyStatusLines() {
+// Shows the newest lines of the log (not the ones a call was made for: a worker may have logged
+// since, and its hand-over may have run already). The upper line is left alone while it would
+// be empty and `setUpper` is clear (the log's very first line).
+void Win32FrontEnd::ApplyStatusLines(bool setUpper) {
   {
     std::lock_guard<std::mutex> guard(lock_);
     statusPending_ = false;
   }
   std::string upper, lower;
   core::CurrentStatusLines(upper, lower);
-  for (auto [label, text] : {std::pair<HWND, const std::string*>{upper_, &upper}, {lower_, &lower}}) {
-    if (!label) continue;
-    SetWindowTextA(label, text->c_str());
-    UpdateWindow(label);  // shown at once, even while no message loop runs
+  if (upper_ && (setUpper || !upper.empty())) {
+    SetWindowTextA(upper_, upper.c_str());
+    UpdateWindow(upper_);  // shown at once, even while no message loop runs
+  }
+  if (lower_) {
+    SetWindowTextA(lower_, lower.c_str());
+    UpdateWindow(lower_);
   }
 }
 
 void Win32FrontEnd::ShowStatusLines(const std::string& /*upper*/, const std::string& /*lower*/, bool setUpper) {
   if (GetCurrentThreadId() == uiThread_) {
     Flush();
-    // The newest lines of the log, not the ones this call was made for: a worker may have
-    // logged after them, and its hand-over has run already.
-    std::string up, low;
-    core::CurrentStatusLines(up, low);
-    if (upper_ && (setUpper || !up.empty())) {
-      SetWindowTextA(upper_, up.c_str());
-      UpdateWindow(upper_);
-    }
-    if (lower_) {
-      SetWindowTextA(lower_, low.c_str());
-      UpdateWindow(lower_);
-    }
+    ApplyStatusLines(setUpper);
     return;
   }
   // From a worker: one hand-over shows the newest lines, however many arrived meanwhile.
@@ -99,7 +94,7 @@ void Win32FrontEnd::ShowStatusLines(const std::string& /*upper*/, const std::str
     if (statusPending_) return;
     statusPending_ = true;
   }
-  RunOnUiThread([this] { ApplyStatusLines(); });
+  RunOnUiThread([this] { ApplyStatusLines(true); });
 }
 
 void Win32FrontEnd::AppendLogLine(const std::string& line) {

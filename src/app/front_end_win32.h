@@ -44,7 +44,7 @@ class Win32FrontEnd : public core::Win32Dialogs {
   DWORD uiThread() const { return uiThread_; }
 
  private:
-  void ApplyStatusLines();
+  void ApplyStatusLines(bool setUpper);
   DWORD uiThread_;
   HWND messageWindow_ = nullptr;
   HWND upper_ = nullptr, lower_ = nullptr, progress_ = nullptr;

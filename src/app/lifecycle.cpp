@@ -7,7 +7,6 @@
 #include "ftp/commands.h"
 #include "ftp/control.h"
 #include "listing/dir_list.h"
-#include "platform/fs.h"
 #include "profiles/profile_settings.h"
 #include "transfer/data_connection.h"
 #include "transfer/rules.h"
@@ -18,7 +17,6 @@ void ReadStartupState(const std::string& line) {
   core::AppState& app = core::App();
   std::optional<size_t> rest = profiles::ReadProgramSettings(line);
   app.commandLineBuffer = rest ? line.substr(*rest) : std::string();
-  app.startDirectory = platform::CurrentDirectory();
 }
 
 void EndSession() {

@@ -5,8 +5,7 @@
 namespace app {
 
 // Reads every setting and the start-up profile for the command line `line` (options -i and -p
-// at its front), keeps the remaining arguments in the command-line buffer and the current
-// directory as the start directory, and reads the sound settings.
+// at its front) and keeps the remaining arguments in the command-line buffer.
 void ReadStartupState(const std::string& line);
 
 // Ends the session: closes both data connections, sends QUIT on a control connection still

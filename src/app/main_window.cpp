@@ -17,6 +17,7 @@
 #include "ftp/host_types.h"
 #include "ftp/login.h"
 #include "listing/dir_list.h"
+#include "local/local_list.h"
 #include "platform/net.h"
 #include "profiles/profile_settings.h"
 #include "resources/resource.h"
@@ -421,7 +422,7 @@ void AttachRemotePane(MainWindowState& w) {
 }
 
 void FinishCreation(MainWindowState& w) {
-  if (w.local.mask) w.local.mask->SetText(w.localMask);
+  if (w.local.mask) w.local.mask->SetText(local::LocalPane().localMask);
   if (w.remote.mask) w.remote.mask->SetText(listing::RemotePane().remoteMask);
   if (core::Settings().layout) {
     if (w.upload) w.upload->SetText("Send");
@@ -475,8 +476,8 @@ void EnableAllButtons(MainWindowState& w) {
 
 void ReadLocalMask(MainWindowState& w) {
   if (!w.local.mask) return;
-  std::string mask = w.local.mask->Text().substr(0, kLocalMaskMax);
-  w.localMask = mask.empty() ? kDefaultLocalMask : mask;
+  std::string mask = w.local.mask->Text().substr(0, local::kLocalMaskMax);
+  local::LocalPane().localMask = mask.empty() ? "*.*" : mask;
 }
 
 void ReadRemoteMask(MainWindowState& w) {

@@ -13,9 +13,7 @@
 
 namespace app {
 
-constexpr size_t kLocalMaskMax = 12;   // characters of the local mask
 constexpr size_t kRemoteMaskMax = 19;  // characters of the remote mask
-constexpr const char* kDefaultLocalMask = "*.*";
 constexpr const char* kConnectText = "&Connect";
 constexpr const char* kCloseText = "&Close";
 constexpr const char* kTreeQuestion = "Do you want to transfer the selected directory structures?";
@@ -102,7 +100,6 @@ struct MainWindowState {
   bool hasConnected = false;       // set after the first Connect command
   bool closing = false;            // closing guard: a close of the connection is under way
   int deferredAbort = 0;           // Close (1321) or Exit (9042) waiting for the operation below
-  std::string localMask = kDefaultLocalMask;  // the local mask (the remote one is RemotePane's)
 };
 
 // Attaches the remote lists and directory field to the listing code (RemotePane). Call after the
@@ -122,7 +119,8 @@ void EnableRemoteFileButtons(MainWindowState& w);
 void EnableAllButtons(MainWindowState& w);
 
 // ---- masks ----
-// The local mask from its field: at most kLocalMaskMax characters, "*.*" when empty.
+// The local mask from its field into LocalPane().localMask: at most local::kLocalMaskMax
+// characters, "*.*" when empty.
 void ReadLocalMask(MainWindowState& w);
 // The remote mask from its field into RemotePane().remoteMask: at most kRemoteMaskMax characters.
 void ReadRemoteMask(MainWindowState& w);

@@ -8,10 +8,7 @@
 
 namespace app {
 
-void FilePaneCommands::FillLocalLists() {
-  local::LocalPane().localMask = window_.localMask;
-  local::ListLocalDirectory();
-}
+void FilePaneCommands::FillLocalLists() { local::ListLocalDirectory(); }
 
 void FilePaneCommands::ChangeDir(bool remote) {
   if (remote) {

@@ -13,6 +13,7 @@
 #include "ftp/host_types.h"
 #include "profiles/profile_store.h"
 #include "ui/message_box.h"
+#include "core/text.h"
 
 namespace app {
 namespace {
@@ -23,21 +24,10 @@ using profiles::SessionProfile;
 constexpr const char* kFirewallSection = "FIREWALL";
 constexpr int kHelpMailAddress = 270;
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+using core::EqualNoCase;
+using core::IsBlank;
+using core::Trim;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 

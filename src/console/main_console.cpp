@@ -287,6 +287,7 @@ int main(int argc, char** argv) {
 
   core::AppState& app = core::App();
   app::ReadStartupState(line);
+  app.startDirectory = platform::CurrentDirectory();
   transfer::LoadSounds();
 
   // The remote pane the directory case fills: directories sorted, files as SORTLBX says.

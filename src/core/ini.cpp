@@ -12,6 +12,7 @@
 #include "platform/fs.h"
 
 #include "platform/file_replace.h"
+#include "core/text.h"
 
 namespace core::ini {
 namespace {
@@ -23,21 +24,10 @@ std::mutex& StoreMutex() {
   return m;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+using core::EqualNoCase;
+using core::IsBlank;
+using core::Trim;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
 
 // One line of the file as read, with what it means.
 struct Line {

@@ -9,18 +9,14 @@
 #include "core/settings.h"
 #include "profiles/profile_settings.h"
 #include "platform/fs.h"
+#include "core/text.h"
 
 namespace profiles {
 namespace {
 
 namespace ini = core::ini;
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+using core::EqualNoCase;
 
 int HexValue(char c) { return c <= '9' ? c - 48 : c - 55; }
 

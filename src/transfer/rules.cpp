@@ -13,6 +13,7 @@
 #include "platform/fs.h"
 #include "platform/shell.h"
 #include "transfer/transfer_state.h"
+#include "core/text.h"
 
 namespace transfer {
 namespace {
@@ -21,12 +22,7 @@ std::atomic<int> nameRulesHostType{6000};
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
+using core::EqualNoCase;
 
 bool EndsWithNoCase(const std::string& s, const std::string& tail) {
   return tail.size() <= s.size() && EqualNoCase(s.substr(s.size() - tail.size()), tail);

@@ -17,6 +17,7 @@
 #include "ftp/control.h"
 #include "ftp/host_types.h"
 #include "listing/dir_list.h"
+#include "local/local_list.h"
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
 #include "support/fake_main_window.h"
@@ -44,6 +45,7 @@ class MainWindowTest : public ::testing::Test {
     core::SetBusy(0);
     core::Files().settingsFile = dir.File("MIRVAN.INI");
     listing::RemotePane().Reset();
+    local::LocalPane().Reset();
     ftp::InstallBlockingHook();
     app::AttachRemotePane(win.state);  // as the window's creation does
   }
@@ -321,7 +323,7 @@ TEST_F(MainWindowTest, ModeButtonsAndMasks) {
     win.remoteMask.SetText(m.text);
     app::MaskFocusLost(win.state, false);
     app::MaskFocusLost(win.state, true);
-    EXPECT_EQ(win.state.localMask, m.local);
+    EXPECT_EQ(local::LocalPane().localMask, m.local);
     EXPECT_EQ(listing::RemotePane().remoteMask, m.remote);
   }
   // Enter in the local mask field lists again; local ChgDir takes the mask first.
@@ -330,7 +332,7 @@ TEST_F(MainWindowTest, ModeButtonsAndMasks) {
   EXPECT_EQ(win.panes.calls, (Calls{"FillLocalLists"}));
   win.localMask.SetText("");
   app::HandleCommand(win.state, IDC_LOCAL_CHGDIR);
-  EXPECT_EQ(win.state.localMask, "*.*");
+  EXPECT_EQ(local::LocalPane().localMask, "*.*");
 }
 
 TEST_F(MainWindowTest, DroppedFiles) {

@@ -5,6 +5,7 @@
 #include "app/file_commands.h"
 #include "app/pane_commands.h"
 #include "core/settings.h"
+#include "local/local_list.h"
 #include "platform/fs.h"
 #include "support/ports.h"
 #include "support/temp_dir.h"
@@ -29,6 +30,7 @@ class PaneCommandsTest : public ::testing::Test {
   }
   void TearDown() override {
     app::DetachPanes();
+    local::LocalPane().Reset();
     platform::ChangeDirectory(start);
     core::Settings().Reset();
   }
@@ -47,7 +49,7 @@ class PaneCommandsTest : public ::testing::Test {
 };
 
 TEST_F(PaneCommandsTest, FillFollowsTheWindowsMaskAndChangeDirEntersTheSelection) {
-  window.localMask = "*.txt";
+  local::LocalPane().localMask = "*.txt";
   panes.FillLocalLists();
   EXPECT_EQ(Items(files), std::vector<std::string>{"a.txt"});
   int sub = dirs.FindExact("sub");
