@@ -1,6 +1,7 @@
 // Window-handle implementations of the control interfaces.
 #include "ui/controls_win32.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -32,16 +33,35 @@ void HwndEdit::AppendText(const std::string& text) {
   SendMessageA(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+bool HwndListBox::Positional() const {
+  if (!styleKnown_) {
+    styleKnown_ = true;
+    positional_ = hwnd_ != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_SORT) == 0;
+    rows_.assign(positional_ ? static_cast<size_t>(std::max(Count(), 0)) : 0, 0);
+  }
+  return positional_;
+}
+
 int HwndListBox::AddString(const std::string& text) {
-  return static_cast<int>(SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  const bool positional = Positional();  // first: it counts the items there were before
+  LRESULT r = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (r >= 0 && positional && static_cast<size_t>(r) <= rows_.size()) rows_.insert(rows_.begin() + r, 0);
+  return static_cast<int>(r);
 }
 
 int HwndListBox::InsertString(int index, const std::string& text) {
+  const bool positional = Positional();
   LRESULT r = SendMessageA(hwnd_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+  if (r >= 0 && positional && static_cast<size_t>(r) <= rows_.size()) rows_.insert(rows_.begin() + r, 0);
   return r < 0 ? -1 : static_cast<int>(r);
 }
 
 int HwndListBox::DeleteString(int index) {
+  if (Positional()) {
+    LRESULT r = SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
+    if (r >= 0 && index >= 0 && static_cast<size_t>(index) < rows_.size()) rows_.erase(rows_.begin() + index);
+    return r < 0 ? -1 : static_cast<int>(r);
+  }
   if (index >= 0 && index < Count()) FreeSlotOf(index);
   LRESULT r = SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
   return r < 0 ? -1 : static_cast<int>(r);
@@ -51,6 +71,7 @@ void HwndListBox::Clear() {
   SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
   data_.clear();
   freeSlots_.clear();
+  rows_.clear();
 }
 
 std::string HwndListBox::Text(int index) const {
@@ -62,6 +83,10 @@ std::string HwndListBox::Text(int index) const {
 }
 
 void HwndListBox::SetItemData(int index, int64_t data) {
+  if (Positional()) {
+    if (index >= 0 && static_cast<size_t>(index) < rows_.size()) rows_[static_cast<size_t>(index)] = data;
+    return;
+  }
   if (index < 0 || index >= Count()) return;
   if (!dataTable_) {
     SendMessageA(hwnd_, LB_SETITEMDATA, index, static_cast<LPARAM>(data));
@@ -84,6 +109,7 @@ void HwndListBox::SetItemData(int index, int64_t data) {
 }
 
 int64_t HwndListBox::ItemData(int index) const {
+  if (Positional()) return index >= 0 && static_cast<size_t>(index) < rows_.size() ? rows_[static_cast<size_t>(index)] : 0;
   if (index < 0 || index >= Count()) return 0;
   LRESULT value = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
   if (!dataTable_) return static_cast<int64_t>(value);

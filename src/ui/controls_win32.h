@@ -55,7 +55,10 @@ class HwndListBox : public ListBox {
  public:
   // dataTable: keep item data in the table even where the item could hold it (for tests of the table).
   explicit HwndListBox(HWND h = nullptr, bool dataTable = !kDataFitsItem) : hwnd_(h), dataTable_(dataTable) {}
-  void Attach(HWND h) { hwnd_ = h; }
+  void Attach(HWND h) {
+    hwnd_ = h;
+    styleKnown_ = false;
+  }
   HWND hwnd() const { return hwnd_; }
   void SetEnabled(bool e) override { EnableWindow(hwnd_, e); }
   bool IsEnabled() const override { return IsWindowEnabled(hwnd_); }
@@ -66,9 +69,12 @@ class HwndListBox : public ListBox {
   void Clear() override;
   int Count() const override { return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
   std::string Text(int index) const override;
-  // Item data of 64 bits: held by the list item itself where a pointer has 64 bits; on 32-bit
-  // Windows kept in a table of this object, the list item holding its slot (slots of deleted items
-  // are reused, and Clear empties the table).
+  // Item data of 64 bits. An unsorted list's is kept here by position, beside its items (an item
+  // goes only where it was put, and every change passes through this object): a fill then costs
+  // one message per item, not two, which under Wine is a large part of a long fill. A sorted
+  // list's is held by the list item itself where a pointer has 64 bits; on 32-bit Windows kept in
+  // a table of this object, the list item holding its slot (slots of deleted items are reused,
+  // and Clear empties the table).
   void SetItemData(int index, int64_t data) override;
   int64_t ItemData(int index) const override;
   void SetCurSel(int index) override { SendMessageA(hwnd_, LB_SETCURSEL, index, 0); }
@@ -88,8 +94,12 @@ class HwndListBox : public ListBox {
  private:
   static constexpr bool kDataFitsItem = sizeof(LPARAM) >= sizeof(int64_t);
   void FreeSlotOf(int index);
+  // True for an unsorted list (its item data then in rows_).
+  bool Positional() const;
   HWND hwnd_;
   bool dataTable_;
+  mutable bool styleKnown_ = false, positional_ = false;
+  mutable std::vector<int64_t> rows_;  // an unsorted list's item data, one per item
   int updateDepth_ = 0;
   std::vector<int64_t> data_;
   std::vector<LPARAM> freeSlots_;
