@@ -12,9 +12,10 @@
 //   gui_probe local <exe> <dir> <entries> <runs> [-- args]
 //     Started in <dir>; once the local lists hold <entries> items, the local Refresh button is
 //     pressed <runs> times, each timed until the window answers again.
-//   gui_probe batch <exe> <outdir> <count> [-- args]
+//   gui_probe batch <exe> <outdir> <count> <local_items> [-- args]
 //     Started in the empty <outdir> with a remote directory of <count> files shown: selects
-//     every remote file, presses "<--" and times until the local file list holds <count> items.
+//     every remote file, presses "<--" and times until the local file list holds <local_items>
+//     items (the files, and the transfer log where one is written there).
 //   gui_probe start <exe> <class> [-- args]
 //     Start-up to a window of <class> shown, and the working set a second later (any program).
 #include <windows.h>
@@ -262,9 +263,10 @@ int Local(int argc, char** argv) {
 }
 
 int Batch(int argc, char** argv) {
-  if (argc < 5) return 2;
+  if (argc < 6) return 2;
   const int count = std::atoi(argv[4]);
-  PROCESS_INFORMATION pi = Start(argc, argv, 5, argv[2], argv[3]);
+  const int localItems = std::atoi(argv[5]);
+  PROCESS_INFORMATION pi = Start(argc, argv, 6, argv[2], argv[3]);
   double shown = -1;
   HWND main = WaitMain(pi, "MIRVAN32", &shown);
   if (!main) return 1;
@@ -282,7 +284,7 @@ int Batch(int argc, char** argv) {
   while (Now() - a < 600000) {
     n = Count(local, &wait);
     longest = std::max(longest, wait);
-    if (n >= count) {
+    if (n >= localItems) {
       done = Now();
       break;
     }
@@ -292,7 +294,7 @@ int Batch(int argc, char** argv) {
               "local_items=%d longest_answer_ms=%.0f\n",
               shown, listed, ws, selected, answer, done - a, n, longest);
   std::fflush(stdout);
-  Sleep(500);  // the batch's last list refresh
+  Sleep(2000);  // the end of the batch: its last list refresh
   Stop(pi, main);
   return done < 0 ? 1 : 0;
 }
