@@ -302,6 +302,17 @@ TYPED_TEST(ListControlTest, BatchUpdateGivesTheSameList) {
   EXPECT_EQ(list->AddString("m1"), 4);
 }
 
+TYPED_TEST(ListControlTest, BatchKeepsEqualTextsInArrivalOrderAfterThoseAlreadyThere) {
+  auto list = TypeParam::List(true);
+  list->AddString("Beta");
+  {
+    ui::ListUpdate batch(*list);
+    for (const char* s : {"BETA", "alpha", "beta"}) list->AddString(s);
+    EXPECT_EQ(list->Count(), 4);
+  }
+  EXPECT_EQ(Texts(*list), (std::vector<std::string>{"alpha", "Beta", "BETA", "beta"}));
+}
+
 TYPED_TEST(ListControlTest, ComboBoxSortsAndSelectsAsTheList) {
   auto combo = TypeParam::Combo(true);
   for (auto it = kSorted.rbegin(); it != kSorted.rend(); ++it) combo->AddString(*it);
