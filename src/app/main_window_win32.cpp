@@ -2,6 +2,7 @@
 // fonts and cursors over Win32; everything a command does is the main window's logic.
 #include "app/main_window_win32.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -16,6 +17,7 @@
 #include "app/main_controls.h"
 #include "app/main_fonts.h"
 #include "app/main_layout.h"
+#include "app/options_dialog_win32.h"
 #include "app/pane_commands.h"
 #include "app/session_dialog_win32.h"
 #include "app/windows_win32.h"
@@ -116,6 +118,12 @@ HFONT LabelFont(int layoutUnitY) {
       ReleaseDC(nullptr, dc);
       scaledFont = CreateFontA(height, 0, 0, 0, FW_DONTCARE, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, VARIABLE_PITCH, nullptr);
     }
+  }
+  if (scaled && !scaledFont) {
+    HDC dc = GetDC(nullptr);
+    int height = ScaledLabelFontHeight(layoutUnitY, GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(nullptr, dc);
+    scaledFont = CreateFontA(height, 0, 0, 0, FW_DONTCARE, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, VARIABLE_PITCH, nullptr);
   }
   if (scaled && scaledFont) return scaledFont;
   return static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
@@ -276,7 +284,7 @@ class Win32MainHost : public MainWindowHost {
     chosen = profiles::CurrentProfile();
     return true;
   }
-  void ShowOptions() override { core::LogMessage("The program options dialog is not available in this build."); }
+  void ShowOptions() override { ShowOptionsDialog(mainWindow, state); }
   void ShowAbout() override { ShowAboutBox(mainWindow); }
   void ShowAssociations() override {
     core::LogMessage("The associations dialog is not available in this build.");
@@ -512,6 +520,45 @@ HWND MainControlWindow(int index) { return index >= 0 && index < kMainControlCou
 void DeleteMainFonts() {
   if (customFont && DeleteObject(customFont)) customFont = nullptr;
   if (scaledFont && DeleteObject(scaledFont)) scaledFont = nullptr;
+}
+
+void RelayoutMainWindow() {
+  if (!mainWindow) return;
+  state.layout.lastWidth = state.layout.lastHeight = 10;
+  ShowWindow(mainWindow, SW_HIDE);
+  // A size of 0 by 0 differs from the one remembered: the layout runs from the real client area.
+  if (ApplyResize(state.layout, 0, 0, state.hasConnected, true, false)) {
+    state.layout.layoutRunning = true;
+    RelayoutWindow();
+    state.layout.layoutRunning = false;
+  }
+  ShowWindow(mainWindow, SW_SHOWNORMAL);
+  UpdateWindow(mainWindow);
+}
+
+void ChooseCustomListFont(HWND owner) {
+  CustomFontSpec spec = ReadCustomFontSpec();
+  LOGFONTA lf{};
+  lf.lfHeight = spec.height;
+  lf.lfWidth = spec.width;
+  lf.lfWeight = spec.weight;
+  lf.lfPitchAndFamily = static_cast<BYTE>(spec.pitchFamily);
+  lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  CHOOSEFONTA cf{};
+  cf.lStructSize = sizeof cf;
+  cf.hwndOwner = owner;
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_APPLY;
+  if (ChooseFontA(&cf)) {
+    spec.height = lf.lfHeight;
+    spec.width = lf.lfWidth;
+    spec.weight = lf.lfWeight;
+    spec.pitchFamily = lf.lfPitchAndFamily;
+    spec.face = lf.lfFaceName;
+  }
+  WriteCustomFontSpec(spec);
+  CreateCustomFont();
+  ApplyListFont();
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
