@@ -318,6 +318,8 @@ int ShowProgramOptions(HWND owner) {
                               reinterpret_cast<LPARAM>(&data));
   if (r != 1) return 0;
   if (data.change.layout) RelayoutMainWindow();
+  // The lists show the chosen font at once, while the hub stays open (and again when it closes).
+  if (data.change.font && MainState().host) MainState().host->ApplyListFonts();
   return 1;
 }
 
