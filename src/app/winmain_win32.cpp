@@ -79,6 +79,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   LONG units = GetDialogBaseUnits();
   app.dialogUnitX = LOWORD(units);
   app.dialogUnitY = HIWORD(units);
+  if (HDC screen = GetDC(nullptr)) {
+    app.dialogUnitDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
   // 10.-11. Location defaults; the command line and the settings.
   WindowLocation loc;
   std::string line;
