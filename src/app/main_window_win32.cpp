@@ -76,8 +76,11 @@ int WindowDpi() {
   return dpi > 0 ? static_cast<int>(dpi) : core::App().dialogUnitDpi;
 }
 
-// The stock fonts are made for the system's DPI; on a monitor of another DPI the lists and labels
-// use copies scaled to it, made once per DPI.
+// The stock fonts are fixed-size designs for 96 DPI (they do not follow the system's DPI): on a
+// screen of another DPI the lists and labels use copies scaled to the window's DPI, made once per
+// DPI.
+constexpr int kStockFontDpi = 96;
+
 struct DpiStockFonts {
   int dpi = 0;
   HFONT fonts[4] = {};  // SYSTEM_FONT, SYSTEM_FIXED_FONT, ANSI_VAR_FONT, ANSI_FIXED_FONT
@@ -91,9 +94,9 @@ struct DpiStockFonts {
 } dpiStockFonts;
 
 HFONT StockFont(int stock) {
-  const int dpi = WindowDpi(), unitDpi = core::App().dialogUnitDpi;
+  const int dpi = WindowDpi();
   HFONT base = static_cast<HFONT>(GetStockObject(stock));
-  if (dpi == unitDpi) return base;
+  if (dpi <= kStockFontDpi) return base;
   const int slot = stock == SYSTEM_FONT ? 0 : stock == SYSTEM_FIXED_FONT ? 1 : stock == ANSI_VAR_FONT ? 2 : 3;
   if (dpiStockFonts.dpi != dpi) {
     dpiStockFonts.Drop();
@@ -103,8 +106,9 @@ HFONT StockFont(int stock) {
   if (!font) {
     LOGFONTA lf{};
     if (!GetObjectA(base, sizeof lf, &lf)) return base;
-    lf.lfHeight = ScaleForDpi(lf.lfHeight, dpi, unitDpi);
-    lf.lfWidth = ScaleForDpi(lf.lfWidth, dpi, unitDpi);
+    lf.lfHeight = ScaleForDpi(lf.lfHeight, dpi, kStockFontDpi);
+    lf.lfWidth = ScaleForDpi(lf.lfWidth, dpi, kStockFontDpi);
+    lf.lfQuality = CLEARTYPE_QUALITY;
     font = CreateFontIndirectA(&lf);
   }
   return font ? font : base;

@@ -128,12 +128,26 @@ std::string Describe(const app::Rect& r) {
          std::to_string(r.height);
 }
 
-// The item height a list box takes from a stock font, measured on a list of this process.
+// The item height a list box takes from a stock font, measured on a list of this process (above
+// 96 DPI with the font grown to the screen's DPI, as the program grows it).
 LRESULT ItemHeightWith(int stockFont) {
   HWND list = CreateWindowA("LISTBOX", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(stockFont)), FALSE);
+  HFONT font = static_cast<HFONT>(GetStockObject(stockFont)), made = nullptr;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi > 96) {
+    LOGFONTA lf{};
+    GetObjectA(font, sizeof lf, &lf);
+    lf.lfHeight = app::ScaleForDpi(lf.lfHeight, dpi, 96);
+    lf.lfWidth = app::ScaleForDpi(lf.lfWidth, dpi, 96);
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    font = made = CreateFontIndirectA(&lf);
+  }
+  SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   LRESULT h = SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
   DestroyWindow(list);
+  if (made) DeleteObject(made);
   return h;
 }
 
