@@ -235,6 +235,35 @@ TEST_F(OptionsWine, ProgramOptionsChangeFontAndLayoutAndTheWindowFollows) {
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
+TEST_F(OptionsWine, CustomFontIsKeptWhenTheChooserAndTheDialogAreCancelled) {
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  HWND main = program.Window("MIRVAN32");
+  ASSERT_NE(main, nullptr);
+  HWND hub = nullptr;
+  HWND d = OpenFromOptions(program, main, IDC_OPT_PROGRAM, "Program Options", hub);
+  ASSERT_NE(d, nullptr);
+  Press(d, IDC_PO_FONT_CUSTOM);  // the font chooser opens at once
+  HWND chooser = program.Window("Font");
+  ASSERT_NE(chooser, nullptr) << "no font chooser";
+  PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(Gone(chooser));
+  // Stored at once, before the program options close, and kept when they are cancelled.
+  EXPECT_TRUE(WaitFor([&] { return Key("_config_", "FONT") == "4"; }, 5000)) << Key("_config_", "FONT");
+  EXPECT_EQ(Key("_config_", "FHEIGHT"), "4294967285");  // -11 stored as "%u"
+  EXPECT_EQ(Key("_config_", "FWEIGHT"), "400");
+  EXPECT_EQ(Key("_config_", "FPITCH"), "49");
+  EXPECT_EQ(Key("_config_", "FNAME"), "Courier New");
+  EXPECT_TRUE(Checked(d, IDC_PO_FONT_CUSTOM));
+  Press(d, IDCANCEL);
+  ASSERT_TRUE(Gone(d));
+  EXPECT_EQ(Key("_config_", "FONT"), "4");
+  EXPECT_EQ(Key("_config_", "LAYOUT"), "<absent>") << "Cancel wrote none of the dialog's keys";
+  Press(hub, IDOK);
+  ASSERT_TRUE(Gone(hub));
+  PostMessageW(GetDlgItem(main, IDM_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
 TEST_F(OptionsWine, SessionOptionsPassiveModeAndHostTypeGoToTheProfile) {
   ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
   HWND main = program.Window("MIRVAN32");
