@@ -94,6 +94,12 @@ int ScaleForDpi(int value, int toDpi, int fromDpi) {
   return static_cast<int>(product >= 0 ? (product + half) / fromDpi : -((-product + half) / fromDpi));
 }
 
+void ApplyDpiChange(LayoutState& s, int newDpi, int oldDpi) {
+  if (s.splitX > 0) s.splitX = ScaleForDpi(s.splitX, newDpi, oldDpi);
+  if (s.splitY > 0) s.splitY = ScaleForDpi(s.splitY, newDpi, oldDpi);
+  s.lastWidth = s.lastHeight = -1;
+}
+
 MainLayout ComputeMainLayout(const LayoutInput& in) {
   MainLayout l;
   int bx = ScaleForDpi(in.bx, in.dpi, in.unitDpi), by = ScaleForDpi(in.by, in.dpi, in.unitDpi);

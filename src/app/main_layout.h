@@ -78,6 +78,11 @@ struct LayoutState {
 // same for the width and SV. Records the size as last seen.
 bool ApplyResize(LayoutState& s, int width, int height, bool hasConnected, bool isMainWindow, bool minimized);
 
+// The window moved to a screen of another DPI: splitters the user placed keep their place relative
+// to the panes (scaled by newDpi / oldDpi; automatic ones stay automatic), and the remembered size
+// is forgotten so that the next size message lays the window out even when its size is unchanged.
+void ApplyDpiChange(LayoutState& s, int newDpi, int oldDpi);
+
 // Lays out with the state's splitters and stores the clamped splitters and the layout back.
 const MainLayout& Relayout(LayoutState& s, LayoutInput in);
 

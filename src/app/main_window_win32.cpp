@@ -60,7 +60,8 @@ ui::HwndButton buttons[kMainControlCount];
 HCURSOR arrowCursor = nullptr, busyCursor = nullptr, splitHCursor = nullptr, splitVCursor = nullptr;
 HFONT customFont = nullptr, scaledFont = nullptr;
 int scaledFontUnit = 0;
-int dpiOfLayout = 0;  // the DPI the window was last laid out for
+int dpiOfLayout = 0;      // the DPI the window was last laid out for
+bool dpiChanging = false;  // the size changes because the DPI did: the splitters stay where they are
 
 HINSTANCE Instance() { return static_cast<HINSTANCE>(core::App().appInstance); }
 
@@ -576,28 +577,25 @@ void DeleteMainFonts() {
 }
 
 static void OnDpiChanged(int newDpi, const RECT& suggested) {
-  // The splitters keep their place relative to the panes.
-  const int oldDpi = dpiOfLayout > 0 ? dpiOfLayout : core::App().dialogUnitDpi;
-  if (state.layout.splitX > 0) state.layout.splitX = ScaleForDpi(state.layout.splitX, newDpi, oldDpi);
-  if (state.layout.splitY > 0) state.layout.splitY = ScaleForDpi(state.layout.splitY, newDpi, oldDpi);
+  ApplyDpiChange(state.layout, newDpi, dpiOfLayout > 0 ? dpiOfLayout : core::App().dialogUnitDpi);
   dpiOfLayout = newDpi;
   // Fonts for the new DPI, then the suggested rectangle; the size change lays the window out.
   dpiStockFonts.Drop();
   CreateCustomFont();
   ApplyListFont();
   scaledFontUnit = 0;
-  state.layout.lastWidth = state.layout.lastHeight = 10;
+  dpiChanging = true;
   SetWindowPos(mainWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   RECT rc{};
   GetClientRect(mainWindow, &rc);
-  // The same size as before sends no size message: the layout runs here instead.
-  if (state.layout.lastWidth == 10 && state.layout.lastHeight == 10 &&
-      ApplyResize(state.layout, rc.right, rc.bottom, state.hasConnected, true, false)) {
+  // A rectangle of the same size sends no size message: the layout runs here instead.
+  if (ApplyResize(state.layout, rc.right, rc.bottom, false, true, false)) {
     state.layout.layoutRunning = true;
     RelayoutWindow();
     state.layout.layoutRunning = false;
   }
+  dpiChanging = false;
 }
 
 void RelayoutMainWindow() {
@@ -646,7 +644,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_SIZE: {
       if (hwnd != mainWindow) break;
-      if (!ApplyResize(state.layout, LOWORD(lParam), HIWORD(lParam), state.hasConnected, true,
+      if (!ApplyResize(state.layout, LOWORD(lParam), HIWORD(lParam), state.hasConnected && !dpiChanging, true,
                        wParam == SIZE_MINIMIZED))
         return 0;
       state.layout.layoutRunning = true;

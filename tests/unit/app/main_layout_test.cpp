@@ -102,6 +102,20 @@ TEST(MainLayout, UnitsFollowTheWindowsDpi) {
   EXPECT_EQ(tiny.by, 4);
 }
 
+TEST(MainLayout, ADpiChangeKeepsPlacedSplittersAndLaysOutAgain) {
+  app::LayoutState s;
+  s.splitX = 300;
+  s.splitY = 0;  // automatic
+  ASSERT_TRUE(app::ApplyResize(s, 640, 400, false, true, false));
+  app::ApplyDpiChange(s, 144, 96);
+  EXPECT_EQ(s.splitX, 450);
+  EXPECT_EQ(s.splitY, 0);
+  // The same client size as before is laid out again (the fonts and units changed).
+  EXPECT_TRUE(app::ApplyResize(s, 640, 400, false, true, false));
+  app::ApplyDpiChange(s, 96, 144);
+  EXPECT_EQ(s.splitX, 300);
+}
+
 TEST(MainLayout, AlternateWorkedExampleWithButtonsOnTop) {
   MainLayout l = ComputeMainLayout(LayoutInput{640, 400, 8, 16, 0, 0, 1, 1});
   EXPECT_EQ(l.top, 24);
