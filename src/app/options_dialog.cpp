@@ -68,8 +68,8 @@ bool SaveDirectoryNames(const std::string& remoteDir, const std::string& localDi
     return false;
   }
   const std::string& file = core::Files().settingsFile;
-  bool ok = core::ini::Write(file, section, "DIR", IniSafeValue(FitField(remoteDir, kLocalDirMax)).c_str()) &&
-            core::ini::Write(file, section, "LOCDIR", IniSafeValue(FitField(localDir, kLocalDirMax)).c_str());
+  bool ok = core::ini::Write(file, section, "DIR", IniSafeValue(FitField(remoteDir, kDirNameMax)).c_str()) &&
+            core::ini::Write(file, section, "LOCDIR", IniSafeValue(FitField(localDir, kDirNameMax)).c_str());
   if (!ok) core::LogMessage("The directory names could not be written to %s.", file.c_str());
   return ok;
 }

@@ -17,7 +17,7 @@ constexpr int kMaxKeepAlive = 3600;   // KEEPALIVE seconds
 constexpr size_t kViewerMax = 119;
 constexpr size_t kMailAddrMax = 127;
 constexpr size_t kLogFileMax = 155;
-constexpr size_t kLocalDirMax = 143;
+constexpr size_t kDirNameMax = 143;  // DIR and LOCDIR
 
 // A number field: its unsigned value limited to [low, high] (anything that is not a number is 0,
 // and then `low`).
