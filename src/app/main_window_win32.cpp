@@ -41,7 +41,6 @@
 namespace app {
 namespace {
 
-constexpr const char* kControlProperty = "MirvanControl";  // table index + 1 of a control
 
 Win32FrontEnd* frontEnd = nullptr;
 MainWindowState state;
@@ -238,7 +237,6 @@ HWND CreateControl(int index) {
                          Instance(), nullptr);
   controls[index] = h;
   if (!h) return nullptr;
-  SetPropA(h, kControlProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(index + 1)));
   ownProcs[index] = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TabProc)));
   return h;
@@ -387,7 +385,13 @@ Win32BatchView batchView;
 
 // ---- the shared control handler ----------------------------------------------------------------
 
-int ControlIndex(HWND h) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(h, kControlProperty))) - 1; }
+// Found in the table rather than kept in a window property: this runs for every message a control
+// gets (three per item of a list fill), and a property read is a round trip to the window server.
+int ControlIndex(HWND h) {
+  for (int i = 0; i < kMainControlCount; ++i)
+    if (controls[i] == h) return i;
+  return -1;
+}
 
 void TabFrom(int index) {
   int current = -1;
@@ -435,7 +439,6 @@ LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_NCDESTROY: {
-      RemovePropA(hwnd, kControlProperty);
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
       return CallWindowProcA(own, hwnd, msg, wParam, lParam);
     }

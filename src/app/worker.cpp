@@ -18,6 +18,13 @@ struct WorkerState {
   std::mutex lock;  // guards `thread` (start, join)
   std::thread thread;
   std::atomic<bool> running{false};
+  // At exit: a job that ended on its own has not been joined yet (a thread left joinable would
+  // abort the program); one still running, that did not stop in time, ends with the process.
+  ~WorkerState() {
+    if (!thread.joinable()) return;
+    if (running) thread.detach();
+    else thread.join();
+  }
 };
 
 WorkerState& Worker() {

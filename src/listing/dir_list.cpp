@@ -16,6 +16,7 @@
 #include "platform/temp_file.h"
 #include "profiles/session_profile.h"
 #include "transfer/engine.h"
+#include "ui/front_end.h"
 
 namespace listing {
 namespace {
@@ -339,6 +340,13 @@ int DoDirList(int refresh) {
   if (result == 2) {
     ListingContext ctx = CurrentListingContext(dirs, files, pane.remoteDirName);
     ctx.mlsd = CurrentListingIsMlsd();
+    // A long listing keeps the window answering while it fills, and Cancel stops it; a Cancel
+    // from before this fill does not.
+    conn.abortFlag = 0;
+    ctx.between = [] {
+      ui::Front().PumpWaitingMessages();
+      return ftp::Conn().abortFlag.load() == 0;
+    };
     ParseListing(file, ctx);
     return 1;
   }

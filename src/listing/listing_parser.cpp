@@ -498,7 +498,15 @@ bool ParseListing(const std::string& path, const ListingContext& ctx) {
   LineFeeder feeder(ctx);
   static thread_local char chunk[1 << 16];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) feeder.Feed(chunk, n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    feeder.Feed(chunk, n);
+    if (n == sizeof chunk && ctx.between != nullptr && !ctx.between()) {
+      std::fclose(f);
+      int shown = (ctx.dirList ? ctx.dirList->Count() : 0) + (ctx.fileList ? ctx.fileList->Count() : 0);
+      core::LogMessage("listing display stopped: %d entries shown", shown);
+      return true;
+    }
+  }
   feeder.Finish();
   std::fclose(f);
   return true;
