@@ -624,11 +624,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_DROPFILES: {
+      // While a batch or a listing runs the drop is refused (with a log line) and discarded.
       HDROP drop = reinterpret_cast<HDROP>(wParam);
-      if (core::IsBusy()) {  // a batch or a listing runs: the drop is discarded
-        DragFinish(drop);
-        return 0;
-      }
       std::vector<std::string> names;
       const UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
       for (UINT i = 0; i < n; ++i) {

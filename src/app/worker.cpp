@@ -18,6 +18,13 @@ struct WorkerState {
   std::mutex lock;  // guards `thread` (start, join)
   std::thread thread;
   std::atomic<bool> running{false};
+  // At process exit: a finished worker is joined; one that did not stop when asked is left to
+  // end with the process (a thread object still joinable here would abort the program).
+  ~WorkerState() {
+    if (!thread.joinable()) return;
+    if (running) thread.detach();
+    else thread.join();
+  }
 };
 
 WorkerState& Worker() {

@@ -6,14 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "resources/resource.h"
+#include "support/program_win32.h"
 #include "support/scripted_ftp_server.h"
 #include "support/temp_dir.h"
 
@@ -23,144 +21,16 @@ using testing_support::TempDir;
 
 namespace {
 
-const std::string kExe = std::string(MIRVAN_BIN_DIR) + "\\MIRVAN32.exe";
-
-// Polls `done` until it holds or `ms` have passed; true when it held.
-bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  for (;;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-}
-
-std::string Narrow(const std::wstring& w) {
-  std::string s;
-  for (wchar_t c : w) s += c < 128 ? static_cast<char>(c) : '?';
-  return s;
-}
-
-// Another process's window text (the W messages are the ones Wine passes between processes).
-std::string Text(HWND h) {
-  wchar_t buf[512] = L"";
-  if (!h) return "";
-  SendMessageTimeoutW(h, WM_GETTEXT, 511, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
-  return Narrow(buf);
-}
-
-std::vector<std::string> ListItems(HWND list) {
-  std::vector<std::string> items;
-  const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < n; ++i) {
-    const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
-    if (len < 0) break;
-    std::wstring w(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-    w.resize(static_cast<size_t>(len));
-    items.push_back(Narrow(w));
-  }
-  return items;
-}
-
-std::string ComboText(HWND combo) {
-  const LRESULT i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  if (i < 0) return "";
-  const LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
-  std::wstring w(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
-  SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-  w.resize(static_cast<size_t>(len > 0 ? len : 0));
-  return Narrow(w);
-}
-
-struct FindArgs {
-  DWORD pid;
-  std::string title;  // exact, or a prefix when it ends in '*'
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
-  FindArgs& a = *reinterpret_cast<FindArgs*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid != a.pid || !IsWindowVisible(h)) return TRUE;
-  std::string t = Text(h);
-  const bool prefix = !a.title.empty() && a.title.back() == '*';
-  if (prefix ? t.compare(0, a.title.size() - 1, a.title, 0, a.title.size() - 1) == 0 : t == a.title) {
-    a.found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A running MIRVAN32.exe; stopped at the end of the test if it is still running.
-class Program {
- public:
-  bool Start(const std::string& args, const std::string& dir) {
-    std::string cmd = "\"" + kExe + "\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    return CreateProcessA(kExe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_);
-  }
-  ~Program() {
-    if (!pi_.hProcess) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  // A visible top-level window of the program with this title ("X*": starting with X).
-  HWND Window(const std::string& title, int ms = 30000) {
-    FindArgs a{pi_.dwProcessId, title};
-    WaitFor(
-        [&] {
-          EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
-          return a.found != nullptr;
-        },
-        ms);
-    return a.found;
-  }
-  // The exit code once the program has ended by itself within `ms`, else -1.
-  long ExitCode(int ms = 30000) {
-    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-};
-
-void SetField(HWND dialog, int id, const wchar_t* text) {
-  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-// Fills the session dialog's host, user and password as a user types them, and presses Ok.
-void AnswerSessionDialog(HWND dialog, const wchar_t* host) {
-  ASSERT_NE(dialog, nullptr) << "the session dialog did not open";
-  SetField(dialog, IDC_HOST_HOSTNAME, host);
-  SetField(dialog, IDC_HOST_USER, L"anonymous");
-  SetField(dialog, IDC_HOST_PASSWORD, L"tester@example.org");
-  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-}
-
-// Presses Alt and a letter on the keyboard while the main window has the focus.
-void PressAlt(HWND main, WORD letter) {
-  SetForegroundWindow(main);
-  WaitFor([&] { return GetForegroundWindow() == main; }, 5000);
-  INPUT in[4] = {};
-  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-  in[0].ki.wVk = VK_MENU;
-  in[1].ki.wVk = letter;
-  in[2].ki.wVk = letter;
-  in[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  in[3].ki.wVk = VK_MENU;
-  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, in, sizeof(INPUT));
-}
+using testing_support::AnswerSessionDialog;
+using testing_support::Child;
+using testing_support::ComboText;
+using testing_support::HasItemStartingWith;
+using testing_support::Join;
+using testing_support::ListItems;
+using testing_support::PressAlt;
+using testing_support::Program;
+using testing_support::Text;
+using testing_support::WaitFor;
 
 // The settings file of a run: the session dialog opens at start-up on profile "srv", whose
 // stored host is wrong on purpose (the typed one must be used).
@@ -170,20 +40,6 @@ std::string WriteSettings(TempDir& dir, int port, const std::string& extra = "")
                                    std::to_string(port) + "\r\nUID=anonymous\r\nTIMEOUT=120\r\n" + extra);
 }
 
-HWND Child(HWND main, int id) { return GetDlgItem(main, id); }
-
-bool HasItemStartingWith(const std::vector<std::string>& items, const std::string& prefix) {
-  for (const std::string& s : items)
-    if (s.compare(0, prefix.size(), prefix) == 0) return true;
-  return false;
-}
-
-std::string Join(const std::vector<std::string>& items) {
-  std::string s;
-  for (const std::string& i : items) s += "[" + i + "] ";
-  return s;
-}
-
 TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard) {
   const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
   if (!port || !*port) GTEST_SKIP() << "no test FTP server (run through tests/gui/with_ftp_server)";
@@ -191,7 +47,7 @@ TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard)
   std::string ini = WriteSettings(dir, std::atoi(port), "DIR=/pub\r\n");
   Program program;
   ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
-  AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1");
+  ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1")) << "the session dialog did not open";
 
   HWND main = program.Window("MIRVAN32 127.0.0.1");
   ASSERT_NE(main, nullptr) << "no connected caption";
@@ -305,7 +161,7 @@ TEST(MainWindowWine, ExitWhileConnectedSendsQuitAndEndsWithZero) {
   TempDir dir;
   Program program;
   ASSERT_TRUE(program.Start("-i " + WriteSettings(dir, server.port()), dir.path()));
-  AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1");
+  ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1")) << "the session dialog did not open";
   HWND main = program.Window("MIRVAN32 127.0.0.1");
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitFor([&] { return Text(Child(main, IDM_CONNECT)) == "&Close"; }));
@@ -327,7 +183,7 @@ TEST(MainWindowWine, CancelEndsAListingThatTheServerStalls) {
   TempDir dir;
   Program program;
   ASSERT_TRUE(program.Start("-i " + WriteSettings(dir, server.port()), dir.path()));
-  AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1");
+  ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1")) << "the session dialog did not open";
   HWND main = program.Window("MIRVAN32*");
   ASSERT_NE(main, nullptr);
   // The listing has started and hangs.
