@@ -4,7 +4,6 @@
 // dropped on the window. Against a real server whose tree the test reads and writes directly
 // (its port in MIRVAN_TEST_FTP_PORT, its tree in MIRVAN_TEST_FTP_ROOT) and scripted ones.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -74,45 +73,14 @@ bool LoggedInOrder(const std::string& log, const std::vector<std::string>& texts
   return true;
 }
 
-// Runs `function(param)` on a new thread of the program and waits for it; its exit code.
-DWORD RunRemote(HANDLE process, LPTHREAD_START_ROUTINE function, const std::string& param) {
-  void* remote = VirtualAllocEx(process, nullptr, param.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  if (!remote || !WriteProcessMemory(process, remote, param.data(), param.size(), nullptr)) return 0xFFFF;
-  HANDLE thread = CreateRemoteThread(process, nullptr, 0, function, remote, 0, nullptr);
-  if (!thread) return 0xFFFE;
-  WaitForSingleObject(thread, 10000);
-  DWORD code = 0xFFFD;
-  GetExitCodeThread(thread, &code);
-  CloseHandle(thread);
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  return code;
-}
-
-// A drop from the desktop: the drop library, loaded into the program, builds the DROPFILES
-// block in the program's global memory and posts WM_DROPFILES to `window`. True when posted.
+// A drop from the desktop: DROPFILES in the program's global memory, posted to `window`.
 bool DropOn(Program& program, HWND window, const std::vector<std::string>& paths) {
-  const std::string dll = MIRVAN_DROP_DLL;
-  auto* loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-  if (RunRemote(program.Process(), loadLibrary, dll + '\0') == 0) return false;
-  // The function's address in the program: its offset in the library plus the library's base there.
-  HMODULE here = LoadLibraryA(dll.c_str());
-  if (!here) return false;
-  const auto offset =
-      reinterpret_cast<char*>(reinterpret_cast<void*>(GetProcAddress(here, "PostDrop"))) - reinterpret_cast<char*>(here);
-  BYTE* base = nullptr;
-  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, program.Id());
-  MODULEENTRY32 m{};
-  m.dwSize = sizeof m;
-  for (BOOL more = Module32First(snap, &m); more; more = Module32Next(snap, &m))
-    if (lstrcmpiA(m.szModule, "mirvan_test_drop.dll") == 0) base = m.modBaseAddr;
-  CloseHandle(snap);
-  if (!base) return false;
   std::string param(8, '\0');
   memcpy(&param[0], &window, sizeof window);
   for (const std::string& p : paths) param += p + '\0';
   param += '\0';
-  return RunRemote(program.Process(), reinterpret_cast<LPTHREAD_START_ROUTINE>(base + offset), param) == 0;
+  DWORD result = 1;
+  return program.CallHelper("PostDrop", param, result) && result == 0;
 }
 
 TEST(FileCommandsWine, ThreeFilesUpAndOneDownArriveByteIdentical) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/main_controls.h"
+#include "app/main_layout.h"
 #include "resources/resource.h"
 #include "support/program_win32.h"
 #include "support/scripted_ftp_server.h"
@@ -23,6 +25,7 @@ namespace {
 
 using testing_support::AnswerSessionDialog;
 using testing_support::Child;
+using testing_support::Click;
 using testing_support::ComboText;
 using testing_support::HasItemStartingWith;
 using testing_support::Join;
@@ -60,6 +63,8 @@ TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard)
   const std::string hello = ListItems(files)[0];
   EXPECT_EQ(hello.substr(hello.size() - 3), " 23") << hello;
   EXPECT_TRUE(IsWindowEnabled(Child(main, IDC_REMOTE_CHGDIR)));
+  // The profile has no local mask: the field shows the one in force.
+  EXPECT_EQ(Text(Child(main, IDC_LOCAL_MASK)), "*.*");
   // The local pane lists the directory the program runs in.
   EXPECT_TRUE(HasItemStartingWith(ListItems(Child(main, IDC_LOCAL_FILES)), "main.ini"))
       << Join(ListItems(Child(main, IDC_LOCAL_FILES)));
@@ -160,16 +165,18 @@ TEST(MainWindowWine, ExitWhileConnectedSendsQuitAndEndsWithZero) {
   server.On("QUIT", "221 bye\r\n");
   TempDir dir;
   Program program;
-  ASSERT_TRUE(program.Start("-i " + WriteSettings(dir, server.port()), dir.path()));
+  ASSERT_TRUE(program.Start("-i " + WriteSettings(dir, server.port(), "LMASK=*.ini\r\n"), dir.path()));
   ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1")) << "the session dialog did not open";
   HWND main = program.Window("MIRVAN32 127.0.0.1");
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitFor([&] { return Text(Child(main, IDM_CONNECT)) == "&Close"; }));
+  const std::string mask = Text(Child(main, IDC_LOCAL_MASK));
   PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
   std::vector<std::string> t = server.Transcript();
   ASSERT_FALSE(t.empty());
   EXPECT_EQ(t.front(), "USER anonymous");
+  EXPECT_EQ(mask, "*.ini") << "the profile's local mask";
   EXPECT_EQ(t.back(), "QUIT");
 }
 
@@ -201,6 +208,173 @@ TEST(MainWindowWine, CancelEndsAListingThatTheServerStalls) {
   EXPECT_EQ(Text(Child(main, IDM_CONNECT)), "&Close");
   DWORD_PTR answer = 0;
   EXPECT_NE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// ---- the mouse and help ----------------------------------------------------------------------
+
+// A control's rectangle in the main window's client coordinates.
+app::Rect ClientRect(HWND main, HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+  return app::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// Every control with an id where the layout puts it (combo boxes: their closed height is theirs).
+void ExpectLayout(HWND main, const app::MainLayout& expected, const char* when) {
+  for (int i = 0; i < app::kMainControlCount; ++i) {
+    const app::ControlSpec& spec = app::MainControlTable()[i];
+    if (spec.id == -1) continue;
+    const app::Rect got = ClientRect(main, Child(main, spec.id)), want = expected.controls[i];
+    const bool combo = spec.kind == app::ControlClass::kComboBox;
+    EXPECT_TRUE(got.x == want.x && got.y == want.y && got.width == want.width && (combo || got.height == want.height))
+        << when << ": control " << spec.id << " at " << got.x << "," << got.y << " " << got.width << "x"
+        << got.height << ", the layout says " << want.x << "," << want.y << " " << want.width << "x" << want.height;
+  }
+}
+
+void MouseTo(HWND main, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(main, &p);
+  SetCursorPos(p.x, p.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE;  // a relative move of nothing: the window sees the pointer
+  SendInput(1, &in, sizeof in);
+}
+
+void MouseButton(bool down) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
+}
+
+// The cursor shown now, in the 32 bits that cursor handles use.
+DWORD CursorNow() {
+  CURSORINFO info{};
+  info.cbSize = sizeof info;
+  GetCursorInfo(&info);
+  return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(info.hCursor));
+}
+
+// Drags from one point to another with the left button, as a hand does, in steps.
+void Drag(HWND main, int x0, int y0, int x1, int y1) {
+  MouseTo(main, x0, y0);
+  Sleep(100);
+  MouseButton(true);
+  for (int k = 1; k <= 4; ++k) {
+    Sleep(50);
+    MouseTo(main, x0 + (x1 - x0) * k / 4, y0 + (y1 - y0) * k / 4);
+  }
+  Sleep(100);
+  MouseButton(false);
+}
+
+TEST(MainWindowWine, SplittersFollowTheMouseWithTheirCursors) {
+  TempDir dir;
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + dir.Write("m.ini", "[_config_]\r\nAUTOSTART=0\r\nusewave=0\r\nLOC=0,0,760,560\r\n"),
+                            dir.path()));
+  HWND main = program.Window("MIRVAN32");
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  DWORD splitH = 0, splitV = 0;
+  ASSERT_TRUE(program.CallHelper("ProgramCursor", std::string("SPLITH") + '\0', splitH) && splitH);
+  ASSERT_TRUE(program.CallHelper("ProgramCursor", std::string("SPLITV") + '\0', splitV) && splitV);
+  ASSERT_NE(splitH, splitV);
+
+  RECT client{};
+  GetClientRect(main, &client);
+  app::LayoutInput in;
+  in.width = client.right;
+  in.height = client.bottom;
+  const LONG units = GetDialogBaseUnits();  // the same display and fonts as the program's
+  in.bx = LOWORD(units);
+  in.by = HIWORD(units);
+  const app::MainLayout start = app::ComputeMainLayout(in);
+  ExpectLayout(main, start, "at start");
+  const int sv = start.splitX, sh = start.splitY;
+  const int midY = start.controls[app::kCtlLocalFiles].y + 20;
+
+  // The vertical splitter: its cursor over the band, then dragged 60 pixels to the left.
+  MouseTo(main, sv - 2, midY + 2);
+  MouseTo(main, sv - 2, midY);
+  EXPECT_TRUE(WaitFor([&] { return CursorNow() == splitH; }, 3000)) << CursorNow() << " " << splitH;
+  Drag(main, sv - 2, midY, sv - 62, midY);
+  in.splitX = sv - 62;
+  app::MainLayout moved = app::ComputeMainLayout(in);
+  EXPECT_TRUE(WaitFor([&] { return ClientRect(main, Child(main, IDC_REMOTE_FILES)).x == moved.controls[app::kCtlRemoteFiles].x; }, 3000));
+  ExpectLayout(main, moved, "after the vertical drag");
+
+  // The horizontal splitter, in the remote pane's margin: dragged 50 pixels down.
+  const int x = moved.splitX + 4;
+  MouseTo(main, x, sh - 1);
+  MouseTo(main, x, sh - 2);
+  EXPECT_TRUE(WaitFor([&] { return CursorNow() == splitV; }, 3000)) << CursorNow() << " " << splitV;
+  Drag(main, x, sh - 2, x, sh + 48);
+  in.splitY = sh + 48;
+  moved = app::ComputeMainLayout(in);
+  EXPECT_TRUE(WaitFor([&] { return ClientRect(main, Child(main, IDC_REMOTE_FILES)).y == moved.controls[app::kCtlRemoteFiles].y; }, 3000));
+  ExpectLayout(main, moved, "after the horizontal drag");
+  testing_support::Screenshot("splitters");
+  PressAlt(main, 'X');
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// Ctrl+F1 on a control opens help at that control's topic; F1 alone at the contents.
+TEST(MainWindowWine, CtrlF1OpensTheFocusedControlsTopic) {
+  TempDir dir;
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + dir.Write("m.ini", "[_config_]\r\nAUTOSTART=0\r\nusewave=0\r\nLOC=0,0,760,560\r\n"),
+                            dir.path()));
+  HWND main = program.Window("MIRVAN32");
+  ASSERT_NE(main, nullptr);
+  struct Case {
+    int id;
+    bool ctrl;
+    const char* title;
+  } cases[] = {
+      {IDC_LOCAL_FILES, true, "MIRVAN32 Help - Files and transfers"},
+      {IDC_REMOTE_DIRS, true, "MIRVAN32 Help - Directories"},
+      {IDC_LOCAL_MASK, true, "MIRVAN32 Help - Directories"},
+      {IDC_LOCAL_FILES, false, "MIRVAN32 Help - Contents"},
+  };
+  for (const Case& c : cases) {
+    SetForegroundWindow(main);
+    WaitFor([&] { return GetForegroundWindow() == main; }, 5000);
+    const app::Rect r = ClientRect(main, Child(main, c.id));
+    MouseTo(main, r.x + r.width / 2, r.y + r.height / 2);
+    MouseButton(true);
+    MouseButton(false);
+    ASSERT_TRUE(WaitFor([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+      return info.hwndFocus == Child(main, c.id);
+    }, 5000)) << c.id << " has no focus";
+    std::vector<INPUT> keys;
+    auto key = [&](WORD vk, bool up) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = vk;
+      i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      keys.push_back(i);
+    };
+    if (c.ctrl) key(VK_CONTROL, false);
+    key(VK_F1, false);
+    key(VK_F1, true);
+    if (c.ctrl) key(VK_CONTROL, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    HWND help = program.Window(c.title, 10000);
+    EXPECT_NE(help, nullptr) << c.id << " " << c.title;
+    if (c.id == IDC_LOCAL_MASK) testing_support::Screenshot("help");
+    // Closed again, as a user does, so that it covers nothing of the main window.
+    if (help) PostMessageW(help, WM_CLOSE, 0, 0);
+    WaitFor([&] { return !IsWindowVisible(help); }, 5000);
+  }
   PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }

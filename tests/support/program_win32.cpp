@@ -1,6 +1,8 @@
 // Driving MIRVAN32.exe from a test process.
 #include "support/program_win32.h"
 
+#include <tlhelp32.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -178,6 +180,53 @@ long Program::ExitCode(int ms) {
   DWORD code = 0;
   GetExitCodeProcess(pi_.hProcess, &code);
   return static_cast<long>(code);
+}
+
+namespace {
+
+// Runs `function(copy of param)` on a new thread of `process` and waits for it.
+bool RunRemote(HANDLE process, LPTHREAD_START_ROUTINE function, const std::string& param, DWORD& result) {
+  void* remote = VirtualAllocEx(process, nullptr, param.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return false;
+  bool ran = false;
+  if (WriteProcessMemory(process, remote, param.data(), param.size(), nullptr)) {
+    if (HANDLE thread = CreateRemoteThread(process, nullptr, 0, function, remote, 0, nullptr)) {
+      ran = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &result);
+      CloseHandle(thread);
+    }
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return ran;
+}
+
+template <typename T>
+T* FunctionPointer(FARPROC f) {
+  return reinterpret_cast<T*>(reinterpret_cast<void*>(f));
+}
+
+}  // namespace
+
+bool Program::CallHelper(const char* function, const std::string& param, DWORD& result) {
+  const std::string dll = MIRVAN_INJECT_DLL;
+  const char* name = "mirvan_test_inject.dll";
+  // Loaded into the program once (kernel32 sits at the same address in both processes).
+  auto* load = FunctionPointer<DWORD WINAPI(void*)>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+  DWORD loaded = 0;
+  if (!RunRemote(pi_.hProcess, load, dll + '\0', loaded) || !loaded) return false;
+  // The function's address there: its offset in the library plus the library's base there.
+  HMODULE here = LoadLibraryA(dll.c_str());
+  FARPROC local = here ? GetProcAddress(here, function) : nullptr;
+  if (!local) return false;
+  const auto offset = reinterpret_cast<char*>(reinterpret_cast<void*>(local)) - reinterpret_cast<char*>(here);
+  BYTE* base = nullptr;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pi_.dwProcessId);
+  MODULEENTRY32 m{};
+  m.dwSize = sizeof m;
+  for (BOOL more = Module32First(snap, &m); more; more = Module32Next(snap, &m))
+    if (lstrcmpiA(m.szModule, name) == 0) base = m.modBaseAddr;
+  CloseHandle(snap);
+  if (!base) return false;
+  return RunRemote(pi_.hProcess, reinterpret_cast<LPTHREAD_START_ROUTINE>(base + offset), param, result);
 }
 
 bool Program::Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }

@@ -52,7 +52,9 @@ class Program {
   long ExitCode(int ms = 30000);
   bool Running() const;
   DWORD Id() const { return pi_.dwProcessId; }
-  HANDLE Process() const { return pi_.hProcess; }
+  // Runs `function` of the test helper library inside the program, on a new thread of it, with
+  // a copy of `param` as its argument; false when it could not run. Its exit code in `result`.
+  bool CallHelper(const char* function, const std::string& param, DWORD& result);
 
  private:
   PROCESS_INFORMATION pi_{};

@@ -1,9 +1,10 @@
-// Loaded into MIRVAN32.exe by the GUI tests: drops files on a window of that process as the
-// desktop does, with a WM_DROPFILES whose DROPFILES block is global memory of the receiver.
+// Loaded into MIRVAN32.exe by the GUI tests to do there what only that process can: drop files
+// on its window as the desktop does, and name the cursors it uses.
 #include <windows.h>
 #include <shlobj.h>
 
 // `param`: the window handle (8 bytes), then the paths, each ending in a zero, then one more zero.
+// Posts a WM_DROPFILES whose DROPFILES block is global memory of this process. 0 when posted.
 extern "C" __declspec(dllexport) DWORD WINAPI PostDrop(void* param) {
   const char* p = static_cast<const char*>(param);
   HWND window;
@@ -22,6 +23,13 @@ extern "C" __declspec(dllexport) DWORD WINAPI PostDrop(void* param) {
   CopyMemory(drop + 1, names, chars);
   GlobalUnlock(h);
   return PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(h), 0) ? 0 : 2;
+}
+
+// `param`: a cursor resource name of the program. Its shared handle there (the one the program
+// itself gets), in the low 32 bits that window handles and cursor handles use.
+extern "C" __declspec(dllexport) DWORD WINAPI ProgramCursor(void* param) {
+  HCURSOR c = LoadCursorA(GetModuleHandleA(nullptr), static_cast<const char*>(param));
+  return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(c));
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
