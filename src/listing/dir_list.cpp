@@ -339,7 +339,13 @@ int DoDirList(int refresh) {
   if (result == 2) {
     ListingContext ctx = CurrentListingContext(dirs, files, pane.remoteDirName);
     ctx.mlsd = CurrentListingIsMlsd();
+    // The window stays alive while the lists fill; meanwhile the fill counts as an operation on
+    // the connection, so that Close and Exit wait for it (they stop it) and Cancel stops it.
+    ctx.keepWindowAlive = pane.fileList != nullptr;
+    conn.abortFlag = 0;
+    ++conn.commandDepth;
     ParseListing(file, ctx);
+    --conn.commandDepth;
     return 1;
   }
   if (hostType != ftp::kHostRsx) {

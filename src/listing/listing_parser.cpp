@@ -2,6 +2,7 @@
 // rules of the families that only pick out names.
 #include "listing/listing_parser.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -9,10 +10,12 @@
 #include "core/app_state.h"
 #include "core/message_log.h"
 #include "core/settings.h"
+#include "ftp/control.h"
 #include "ftp/host_type_codes.h"
 #include "listing/listing_rules.h"
 #include "listing/listing_text.h"
 #include "profiles/session_profile.h"
+#include "ui/front_end.h"
 
 namespace listing {
 
@@ -67,7 +70,7 @@ std::string Printable(const char* name) {
 void AddDirEntry(const ListingContext& ctx, const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return;
   if (!IsSafeDirName(name)) {
-    core::LogMessage("[x] unsafe directory name not listed: %s", Printable(name).c_str());
+    core::LogMessage("unsafe directory name not listed: %s", Printable(name).c_str());
     return;
   }
   if (ctx.dirList != nullptr) ctx.dirList->AddString(name);
@@ -496,10 +499,29 @@ bool ParseListing(const std::string& path, const ListingContext& ctx) {
     return false;
   }
   LineFeeder feeder(ctx);
-  static thread_local char chunk[1 << 16];
+  static thread_local char chunk[1 << 14];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) feeder.Feed(chunk, n);
-  feeder.Finish();
+  auto lastPump = std::chrono::steady_clock::now();
+  bool stopped = false;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    feeder.Feed(chunk, n);
+    if (!ctx.keepWindowAlive) continue;
+    // A long listing (100,000 entries take seconds) must not freeze the window.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump < std::chrono::milliseconds(40)) continue;
+    ui::Front().PumpWaitingMessages();
+    lastPump = std::chrono::steady_clock::now();
+    if (ftp::Conn().abortFlag.load()) {
+      stopped = true;
+      break;
+    }
+  }
+  if (stopped) {
+    const int shown = ctx.fileList != nullptr ? ctx.fileList->Count() : 0;
+    core::LogMessage("Listing stopped: %d files shown.", shown);
+  } else {
+    feeder.Finish();
+  }
   std::fclose(f);
   return true;
 }

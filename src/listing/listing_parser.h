@@ -29,6 +29,9 @@ struct ListingContext {
   platform::CalendarTime now{};     // "now", for dates that omit the year
   int dialogCharWidth = 8;          // average character width of the dialog font, in pixels
   bool mlsd = false;                // the listing is an MLSD reply, whatever the host type
+  // Reading a listing file on the window's thread: its waiting messages are handled every few
+  // dozen milliseconds while the lists fill, and AbortFlag (Cancel) stops the fill there.
+  bool keepWindowAlive = false;
 };
 
 // The context of the running client: host type and user of the current profile, the

@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,7 @@
 
 using testing_support::ScriptedFtpServer;
 using testing_support::ScriptedReply;
+using testing_support::DataEnd;
 using testing_support::TempDir;
 
 namespace {
@@ -377,6 +382,205 @@ TEST(MainWindowWine, CtrlF1OpensTheFocusedControlsTopic) {
   }
   PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// ---- bad input -----------------------------------------------------------------------------------
+
+// The longest time the window took to answer, pinged every 50 ms until `stop`.
+class AnswerWatch {
+ public:
+  explicit AnswerWatch(HWND window)
+      : thread_([this, window] {
+          while (!stop_) {
+            const DWORD start = GetTickCount();
+            DWORD_PTR r = 0;
+            if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &r)) timedOut_ = true;
+            worst_ = std::max<DWORD>(worst_, GetTickCount() - start);
+            Sleep(50);
+          }
+        }) {}
+  ~AnswerWatch() { Stop(); }
+  DWORD Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return timedOut_ ? 10000 : worst_.load();
+  }
+
+ private:
+  std::atomic<bool> stop_{false}, timedOut_{false};
+  std::atomic<DWORD> worst_{0};
+  std::thread thread_;
+};
+
+// A Unix listing of `n` plain files, then the lines of `extra`.
+std::string UnixListing(int n, const std::string& extra) {
+  std::string text;
+  char line[96];
+  for (int i = 0; i < n; ++i) {
+    snprintf(line, sizeof line, "-rw-r--r--   1 ftp      ftp          %5d Jan 01  2020 f%06d.txt\r\n", i % 99999, i);
+    text += line;
+  }
+  return text + extra;
+}
+
+// A scripted server that logs in, lists / with `listing`, and answers QUIT.
+void ListingServer(ScriptedFtpServer& server, const std::string& listing) {
+  LogInRules(server);
+  server.On("PWD", "257 \"/\" is current\r\n");
+  server.On("SYST", "215 UNIX Type: L8\r\n");
+  server.On("PORT", ScriptedReply::Port());
+  server.On("LIST", ScriptedReply::Download("150 here\r\n", listing, DataEnd::kClose, "226 ok\r\n"));
+  server.On("QUIT", "221 bye\r\n");
+}
+
+TEST(MainWindowWine, AHundredThousandEntriesFillWhileTheWindowAnswers) {
+  ScriptedFtpServer server;
+  ListingServer(server, UnixListing(100000, ""));
+  TempDir dir;
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + WriteSettings(dir, server.port()), dir.path()));
+  HWND dialog = program.Window("Session Profile");
+  HWND main = program.Window("MIRVAN32");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(AnswerSessionDialog(dialog, L"127.0.0.1"));
+  // Watched from the moment the dialog has gone (without a window manager, Wine spends two
+  // seconds hiding it).
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10000));
+  AnswerWatch watch(main);
+  // (Connecting makes the remote file list anew.)
+  auto files = [&] { return Child(main, IDC_REMOTE_FILES); };
+  const DWORD start = GetTickCount();
+  EXPECT_TRUE(WaitFor([&] { return SendMessageW(files(), LB_GETCOUNT, 0, 0) == 100000; }, 120000))
+      << SendMessageW(files(), LB_GETCOUNT, 0, 0);
+  std::printf("connected and listed 100000 entries in %lu ms\n", GetTickCount() - start);
+  const DWORD worst = watch.Stop();
+  std::printf("the window answered within %lu ms at worst\n", worst);
+  EXPECT_LT(worst, 1000u) << "the window did not answer for " << worst << " ms";
+  wchar_t last[128] = L"";
+  SendMessageW(files(), LB_GETTEXT, 99999, reinterpret_cast<LPARAM>(last));
+  EXPECT_EQ(testing_support::Narrow(last).substr(0, 11), "f099999.txt");
+  testing_support::Screenshot("hundred-thousand");
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+TEST(MainWindowWine, GarbledListingAndOddNamesShowWhatTheyCan) {
+  std::string garbage;
+  for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) % 256);
+  const std::string longName(1000, 'n');
+  ScriptedFtpServer server;
+  ListingServer(server, UnixListing(3, garbage + "\r\n" +
+                                           "-rw-r--r--   1 ftp      ftp             10 Jan 01  2020 bell\x07name.txt\r\n"
+                                           "-rw-r--r--   1 ftp      ftp             10 Jan 01  2020 esc\x1b[2Jname\r\n"
+                                           "drwxr-xr-x   2 ftp      ftp           4096 Jan 01  2020 dir\x01" "ctl\r\n"
+                                           "-rw-r--r--   1 ftp      ftp             10 Jan 01  2020 " + longName + "\r\n" +
+                                           "-rw-r--r--   1 ftp      ftp             10 Jan 01  2020 last.txt\r\n"));
+  TempDir dir;
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + WriteSettings(dir, server.port()), dir.path()));
+  ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1"));
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return HasItemStartingWith(ListItems(Child(main, IDC_REMOTE_FILES)), "last.txt"); }))
+      << Join(ListItems(Child(main, IDC_REMOTE_FILES)));
+  const std::vector<std::string> files = ListItems(Child(main, IDC_REMOTE_FILES));
+  // The plain entries around the garbage, the names with control characters and the long name
+  // are listed; the directory whose name holds a control character is refused, and the log says so.
+  for (const char* name : {"f000000.txt", "f000002.txt", "bell\x07name.txt", "esc\x1b[2Jname"})
+    EXPECT_TRUE(HasItemStartingWith(files, name)) << name;
+  EXPECT_TRUE(std::any_of(files.begin(), files.end(), [](const std::string& f) { return f.size() > 1000; }));
+  EXPECT_EQ(ListItems(Child(main, IDC_REMOTE_DIRS)), std::vector<std::string>{".."});
+  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(testing_support::Answers(main, 2000));
+  EXPECT_NE(testing_support::LogText(program, main).find("unsafe directory name not listed: dir?ctl"), std::string::npos);
+  testing_support::Screenshot("garbled");
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// A settings file the program could not have written: each line a section, a key with its
+// value, or empty; no section twice.
+bool WellFormedSettings(const std::string& text, std::string& why) {
+  std::vector<std::string> sections;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    at = end == std::string::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      if (line.back() != ']' || line.find(']') != line.size() - 1) return why = "bad section line: " + line.substr(0, 80), false;
+      if (std::find(sections.begin(), sections.end(), line) != sections.end()) return why = "section twice: " + line, false;
+      sections.push_back(line);
+    } else if (line.find('=') == std::string::npos || sections.empty()) {
+      return why = "stray line: " + line.substr(0, 80), false;
+    }
+  }
+  return true;
+}
+
+TEST(MainWindowWine, AbsurdProfilesAndUnwritableSettingsNeitherHangNorBreakTheFile) {
+  const std::string hugeHost(10000, 'h');
+  struct Case {
+    const char* what;
+    std::string profile;  // the [srv] section's keys; "missing": no settings file at all
+    bool readOnly;
+  } cases[] = {
+      {"absurd values", "HOST=" + hugeHost + "\r\nPORT=-1\r\nRETRIES=1e9\r\nTIMEOUT=-5\r\nUID=anonymous\r\n", false},
+      {"read-only file", "HOST=127.0.0.1\r\nPORT=1\r\nRETRIES=1000000000\r\nUID=anonymous\r\n", true},
+      {"missing file", "missing", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string ini = dir.File("main.ini");
+    std::string before;
+    if (c.profile != "missing") {
+      before = "[_config_]\r\nAUTOSTART=1\r\nSESSION=srv\r\nMAILADDR=tester@example.org\r\nusewave=0\r\nBELL=0\r\nLOC=0,0,720,520\r\n[srv]\r\n" + c.profile;
+      dir.Write("main.ini", before);
+      if (c.readOnly) SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    Program program;
+    ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+    if (c.profile != "missing") {
+      // The session dialog shows the profile as stored; Ok tries it.
+      HWND dialog = program.Window("Session Profile");
+      ASSERT_NE(dialog, nullptr);
+      PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    }
+    HWND main = program.Window("MIRVAN32", 60000);
+    ASSERT_NE(main, nullptr);
+    char kind[32] = "";
+    GetClassNameA(main, kind, sizeof kind);
+    if (std::string(kind) == "#32770") {  // a missing settings file is reported first
+      EXPECT_EQ(c.profile, "missing");
+      PostMessageW(main, WM_COMMAND, IDOK, 0);
+      ASSERT_TRUE(WaitFor([&] { return !IsWindow(main); }, 10000));
+      main = program.Window("MIRVAN32", 30000);
+      ASSERT_NE(main, nullptr);
+      // The settings it falls back on are the system's; their session dialog is closed.
+      if (HWND dialog = program.Window("Session Profile", 5000)) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10000));
+      }
+    }
+    // The attempt fails within a bound (no billion retries), and the window is usable.
+    EXPECT_TRUE(WaitFor([&] { return !program.Window("Session Profile", 0) && Text(Child(main, IDM_CONNECT)) == "&Connect"; }, 60000));
+    EXPECT_TRUE(testing_support::Answers(main, 2000));
+    testing_support::Screenshot(std::string("settings-") + (c.readOnly ? "readonly" : c.profile == "missing" ? "missing" : "absurd"));
+    PressAlt(main, 'X');
+    EXPECT_EQ(program.ExitCode(), 0);
+    const std::string after = testing_support::ReadFile(ini);
+    if (c.readOnly) {
+      EXPECT_EQ(after, before) << "a read-only settings file was changed";
+    }
+    std::string why;
+    if (!after.empty()) {
+      EXPECT_TRUE(WellFormedSettings(after, why)) << why;
+    }
+    if (c.readOnly) SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 }  // namespace
