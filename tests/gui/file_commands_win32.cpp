@@ -73,6 +73,14 @@ bool LoggedInOrder(const std::string& log, const std::vector<std::string>& texts
   return true;
 }
 
+// The log's lines about one transfer: from `start` up to the next PWD (the refresh after it).
+std::string TransferLines(const std::string& log, const std::string& start) {
+  const size_t from = log.find(start);
+  if (from == std::string::npos) return "";
+  const size_t to = log.find("\nPWD", from);
+  return log.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
 // A drop from the desktop: DROPFILES in the program's global memory, posted to `window`.
 bool DropOn(Program& program, HWND window, const std::vector<std::string>& paths) {
   std::string param(8, '\0');
@@ -254,6 +262,132 @@ TEST(FileCommandsWine, ADropWhileABatchRunsIsDiscarded) {
   int stors = 0;
   for (const std::string& c : server.Transcript()) stors += c.compare(0, 4, "STOR") == 0;
   EXPECT_EQ(stors, 1) << "the dropped file was sent";
+  Click(main, IDM_EXIT);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// ---- names and servers that refuse --------------------------------------------------------------
+
+// Remote names a Windows directory cannot hold as they are: devices and trailing dots. Each
+// arrives under a name of its own, whole, and no device is written to.
+TEST(FileCommandsWine, DevicesAndTrailingDotsArriveUnderNamesOfTheirOwn) {
+  const std::string pub = ServerPub();
+  if (pub.empty()) GTEST_SKIP() << "no writable test FTP server (run through tests/gui/with_ftp_server --writable)";
+  const char* root = std::getenv("MIRVAN_TEST_FTP_ROOT");
+  // Written from the POSIX side: Windows would resolve these names itself.
+  const std::string unixPub = std::string(root) + "/pub/";
+  struct Remote {
+    const char* name;
+    std::string bytes;
+  } remote[] = {{"con", Binary(300, 11)}, {"aux.txt", Binary(400, 12)}, {"dots..", Binary(500, 13)}};
+  for (const Remote& r : remote) {
+    std::string path = "Z:" + unixPub + r.name;
+    for (char& ch : path)
+      if (ch == '/') ch = '\\';
+    // Windows file calls drop a trailing dot and resolve a device name, unless the path is literal.
+    HANDLE f = CreateFileA(("\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << r.name;
+    DWORD wrote = 0;
+    WriteFile(f, r.bytes.data(), static_cast<DWORD>(r.bytes.size()), &wrote, nullptr);
+    CloseHandle(f);
+  }
+  TempDir dir;
+  Program program;
+  HWND main = Connect(program, dir, Settings(dir, std::atoi(std::getenv("MIRVAN_TEST_FTP_PORT")), "MODE=I\r\n"), "con");
+  ASSERT_NE(main, nullptr) << "remote files missing";
+  ASSERT_TRUE(SelectItems(main, IDC_REMOTE_FILES, {"con", "aux.txt", "dots.."})) << Join(ListItems(Child(main, IDC_REMOTE_FILES)));
+  Click(main, IDC_DOWNLOAD);
+  ASSERT_TRUE(WaitFor([&] { return LogText(program, main).find("(3 of 3)") != std::string::npos; }));
+  // The batch has ended once the window takes commands again.
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(Child(main, IDC_DOWNLOAD)) && Answers(main, 1000); }));
+  Sleep(1000);
+  std::vector<std::string> local;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dir.path() + "\\*").c_str(), &fd);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &fd))
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) local.push_back(fd.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  const std::string log = LogText(program, main);
+  for (const Remote& r : remote) {
+    bool found = false;
+    for (const std::string& l : local) found = found || ReadFile(dir.File(l)) == r.bytes;
+    EXPECT_TRUE(found) << r.name << " did not arrive whole; local files: " << Join(local) << "\n" << log;
+  }
+  Click(main, IDM_EXIT);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// A server that refuses every upload: the first refusal ends the batch, the log says so, and
+// the files after it are not tried.
+TEST(FileCommandsWine, AServerRefusingEveryStorStopsTheBatch) {
+  ScriptedFtpServer server;
+  server.On("USER", "331 password please\r\n");
+  server.On("PASS", "230 logged in\r\n");
+  for (int i = 0; i < 4; ++i) server.On("PWD", "257 \"/pub\" is current\r\n");
+  server.On("CWD", "250 ok\r\n");
+  server.On("SYST", "215 UNIX Type: L8\r\n");
+  for (int i = 0; i < 4; ++i) {
+    server.On("TYPE", "200 ok\r\n");
+    server.On("PORT", ScriptedReply::Port());
+  }
+  server.On("LIST", ScriptedReply::Download("150 here\r\n", "-rw-r--r-- 1 ftp ftp 5 Jan 01 2020 x.txt\r\n",
+                                            DataEnd::kClose, "226 ok\r\n"));
+  for (int i = 0; i < 3; ++i) server.On("STOR", "553 Permission denied.\r\n");
+  server.On("QUIT", "221 bye\r\n");
+  TempDir dir;
+  for (const char* name : {"a1.bin", "a2.bin", "a3.bin"}) dir.Write(name, Binary(2000, 5));
+  Program program;
+  HWND main = Connect(program, dir, Settings(dir, server.port()), "x.txt");
+  ASSERT_NE(main, nullptr) << Join(server.Transcript());
+  ASSERT_TRUE(SelectItems(main, IDC_LOCAL_FILES, {"a1.bin", "a2.bin", "a3.bin"}));
+  Click(main, IDC_UPLOAD);
+  ASSERT_TRUE(WaitFor([&] { return LogText(program, main).find("553 Permission denied.") != std::string::npos; }));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(Child(main, IDC_UPLOAD)) && Answers(main, 1000); }));
+  Sleep(1500);
+  int stors = 0;
+  for (const std::string& c : server.Transcript()) stors += c.compare(0, 4, "STOR") == 0;
+  EXPECT_EQ(stors, 1) << Join(server.Transcript());
+  const std::string log = LogText(program, main);
+  EXPECT_EQ(log.find("(2 of 3)"), std::string::npos) << log;
+  const std::string lines = TransferLines(log, "STOR a1.bin");
+  ASSERT_FALSE(lines.empty()) << log;
+  EXPECT_EQ(lines.find("succeeded"), std::string::npos) << "a refused file reported as sent:\n" << log;
+  Click(main, IDM_EXIT);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// A listed file is removed behind the program's back (the directory the pane shows cannot go:
+// Windows holds it while it is a program's current directory): its upload fails with a log
+// line and no success, Refresh drops it, and the window goes on working.
+TEST(FileCommandsWine, ALocalFileThatVanishesUnderThePane) {
+  const std::string pub = ServerPub();
+  if (pub.empty()) GTEST_SKIP() << "no writable test FTP server (run through tests/gui/with_ftp_server --writable)";
+  TempDir dir;
+  const std::string gone = dir.File("gone");
+  ASSERT_TRUE(CreateDirectoryA(gone.c_str(), nullptr));
+  dir.Write("gone\\vanish.bin", Binary(100, 21));
+  Program program;
+  HWND main = Connect(program, dir, Settings(dir, std::atoi(std::getenv("MIRVAN_TEST_FTP_PORT")), "",
+                                             "LOCDIR=" + gone + "\r\n"), "hello.txt");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return HasItemStartingWith(ListItems(Child(main, IDC_LOCAL_FILES)), "vanish.bin"); }));
+  ASSERT_TRUE(DeleteFileA((gone + "\\vanish.bin").c_str()));
+
+  ASSERT_TRUE(SelectItems(main, IDC_LOCAL_FILES, {"vanish.bin"}));
+  Click(main, IDC_UPLOAD);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(Child(main, IDC_UPLOAD)) && Answers(main, 1000); }));
+  Click(main, IDC_LOCAL_REFRESH);
+  EXPECT_TRUE(WaitFor([&] { return !HasItemStartingWith(ListItems(Child(main, IDC_LOCAL_FILES)), "vanish.bin"); }))
+      << Join(ListItems(Child(main, IDC_LOCAL_FILES)));
+  EXPECT_FALSE(Exists(pub + "\\vanish.bin"));
+  const std::string log = LogText(program, main);
+  const std::string lines = TransferLines(log, "sending vanish.bin");
+  EXPECT_NE(lines.find("failed to open file vanish.bin"), std::string::npos) << log;
+  EXPECT_EQ(lines.find("succeeded"), std::string::npos) << log;
+  // The window still works: a directory change on the remote side lists.
+  Click(main, IDC_REMOTE_REFRESH);
+  EXPECT_TRUE(WaitFor([&] { return HasItemStartingWith(ListItems(Child(main, IDC_REMOTE_FILES)), "hello.txt"); }));
+  Screenshot("vanished");
   Click(main, IDM_EXIT);
   EXPECT_EQ(program.ExitCode(), 0);
 }
