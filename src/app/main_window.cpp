@@ -156,11 +156,12 @@ void ConnectCommand(MainWindowState& w, bool fromButton) {
     c.abortFlag = 0;
     profiles::SessionProfile& p = profiles::CurrentProfile();
     p = chosen;
-    if (w.local.mask) w.local.mask->SetText(p.localMask);
+    // A profile without a local mask shows every file, and the field says so.
+    if (w.local.mask) w.local.mask->SetText(p.localMask.empty() ? "*.*" : p.localMask);
     if (w.remote.mask) w.remote.mask->SetText(p.remoteMask);
+    ReadLocalMask(w);
     if (!p.localDir.empty()) {
       ftp::SetLocalDir(p.localDir == "origdir" ? core::App().startDirectory : p.localDir);
-      ReadLocalMask(w);
       if (w.panes) w.panes->FillLocalLists();
     }
     if (ui::ListBox* files = w.host->RecreateRemoteFileList()) w.remote.files = files;
@@ -576,24 +577,19 @@ void RunDeferredAbort(MainWindowState& w) {
 
 void HandleDroppedFiles(MainWindowState& w, const std::vector<std::string>& names) {
   ftp::ConnectionState& c = ftp::Conn();
-  c.batchCancel = 0;
-  const int n = static_cast<int>(names.size());
   if (!c.connected) {
     core::LogMessage("NOT CONNECTED!! File(s) ignored.");
     return;
   }
-  if (c.commandDepth != 0) {
+  // A batch on the worker owns the connection as much as a command of this thread does.
+  if (c.commandDepth != 0 || core::IsBusy()) {
     core::LogMessage("Busy!! File(s) ignored.");
     return;
   }
-  for (int i = 0; i < n; ++i) {
-    std::string name = names[static_cast<size_t>(i)];
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    int result = w.panes ? w.panes->SendOneFile(name, i + 1, n, core::Settings().prompt != 0) : 0;
-    if (result != 2 || c.batchCancel) break;
-  }
-  if (core::Settings().doupdate) ListRemote(w, 1);
+  if (!w.panes) return;
+  w.panes->DropFiles(names);
+  EnableRemoteDirButtons(w);
+  EnableRemoteFileButtons(w);
 }
 
 }  // namespace app

@@ -345,19 +345,17 @@ TEST_F(MainWindowTest, DroppedFiles) {
   app::HandleDroppedFiles(win.state, names);
   EXPECT_TRUE(Logged("Busy!! File(s) ignored."));
   ftp::Conn().commandDepth = 0;
+  // A batch on the worker holds BusyFlag: the drop is refused the same way.
+  core::ResetMessageLog();
+  core::SetBusy(1);
+  app::HandleDroppedFiles(win.state, names);
+  EXPECT_TRUE(Logged("Busy!! File(s) ignored."));
+  core::SetBusy(0);
   EXPECT_TRUE(win.panes.calls.empty());
 
-  // Connected: one by one, lower-cased, numbered of 3, asking when PROMPT is on.
-  core::Settings().prompt = 1;
+  // Connected and idle: the names go to the sending (its rules are tested with the batches).
   app::HandleDroppedFiles(win.state, names);
-  EXPECT_EQ(win.panes.calls, (Calls{"SendOneFile c:\\data\\one.txt 1/3 ask", "SendOneFile c:\\data\\two.bin 2/3 ask",
-                                    "SendOneFile c:\\data\\three 3/3 ask"}));
-  // A failed send ends the batch.
-  win.panes.calls.clear();
-  win.panes.sendResults = {2, 5, 2};
-  core::Settings().prompt = 0;
-  app::HandleDroppedFiles(win.state, names);
-  EXPECT_EQ(win.panes.calls, (Calls{"SendOneFile c:\\data\\one.txt 1/3", "SendOneFile c:\\data\\two.bin 2/3"}));
+  EXPECT_EQ(win.panes.calls, (Calls{"DropFiles C:\\Data\\One.TXT C:\\Data\\two.bin C:\\Data\\THREE"}));
   ftp::Conn().connected = 0;
 }
 
