@@ -560,6 +560,8 @@ bool OnCloseRequest(MainWindowState& w) {
   if (WorkerRunning()) {
     core::LogLine("Aborting thread.");
     StopWorker();
+  } else {
+    StopWorker(0);  // a worker that ended on its own is joined before the program ends
   }
   CloseConnections(true, false);
   profiles::SaveCurrentSessionName();

@@ -18,6 +18,11 @@ struct WorkerState {
   std::mutex lock;  // guards `thread` (start, join)
   std::thread thread;
   std::atomic<bool> running{false};
+  // A worker still running when the program ends (it did not stop when asked) is left to the
+  // end of the process rather than ending it with std::terminate.
+  ~WorkerState() {
+    if (thread.joinable()) thread.detach();
+  }
 };
 
 WorkerState& Worker() {

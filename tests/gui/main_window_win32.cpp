@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -35,10 +37,48 @@ bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
   }
 }
 
+// UTF-8, so that names outside ASCII compare exactly.
 std::string Narrow(const std::wstring& w) {
-  std::string s;
-  for (wchar_t c : w) s += c < 128 ? static_cast<char>(c) : '?';
+  if (w.empty()) return "";
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
   return s;
+}
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return L"";
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
+  return w;
+}
+
+// A whole file read through the wide API (the test's own code page plays no part); "" if absent.
+std::string ReadWide(const std::wstring& path) {
+  std::string data;
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (!f) return data;
+  char buf[4096];
+  size_t got;
+  while ((got = fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, got);
+  fclose(f);
+  return data;
+}
+
+bool WriteWide(const std::wstring& path, const std::string& data) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  const bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
+  return fclose(f) == 0 && ok;
+}
+
+// A folder of the Linux side as Wine shows it (drive Z:).
+std::wstring UnixFolder(const char* path) {
+  std::wstring w = L"Z:" + Wide(path);
+  for (wchar_t& c : w)
+    if (c == L'/') c = L'\\';
+  return w;
 }
 
 // Another process's window text (the W messages are the ones Wine passes between processes).
@@ -56,8 +96,8 @@ std::vector<std::string> ListItems(HWND list) {
     const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
     if (len < 0) break;
     std::wstring w(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-    w.resize(static_cast<size_t>(len));
+    // The length asked for may exceed the text's (items stored as multibyte text).
+    w.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0])), 0)));
     items.push_back(Narrow(w));
   }
   return items;
@@ -227,6 +267,72 @@ TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard)
 
   // Alt+X ends the program.
   PressAlt(main, 'X');
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+int IndexStartingWith(const std::vector<std::string>& items, const std::string& prefix) {
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+// Names outside ASCII, end to end: listed in the remote list as the server sends them (UTF-8),
+// downloaded under the same local name byte for byte, and a local file of such a name uploaded
+// under its name. The server's tree is read back through drive Z:.
+TEST(MainWindowWine, NonAsciiNamesAreListedDownloadedAndUploadedUnchanged) {
+  const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
+  const char* tree = std::getenv("MIRVAN_TEST_FTP_TREE");
+  if (!port || !*port || !tree || std::string(std::getenv("MIRVAN_TEST_FTP_SERVER")) != "pyftpdlib")
+    GTEST_SKIP() << "needs the writable pyftpdlib server of tests/gui/with_ftp_server";
+  const std::string german = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt";  // Grüße €.txt
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE"
+                               "\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB.txt";  // 日本語のファイル.txt
+  const std::string upload = "\xC3\x9C" "bersicht \xE4\xB8\x8A\xE4\xBC\xA0 \xC3\xA9t\xC3\xA9.bin";  // Übersicht 上传 été.bin
+  const std::wstring serverDir = UnixFolder(tree) + L"\\intl\\";
+  TempDir dir;
+  const std::wstring localDir = Wide(dir.path()) + L"\\";
+  std::string payload;
+  for (int i = 0; i < 70000; ++i) payload += static_cast<char>((i * 7919) >> 3);
+  ASSERT_TRUE(WriteWide(localDir + Wide(upload), payload));
+
+  std::string ini = WriteSettings(dir, std::atoi(port), "DIR=/intl\r\n");
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1");
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  ASSERT_NE(main, nullptr) << "no connected caption";
+  auto remote = [&] { return ListItems(Child(main, IDC_REMOTE_FILES)); };
+  auto local = [&] { return ListItems(Child(main, IDC_LOCAL_FILES)); };
+  ASSERT_TRUE(WaitFor([&] { return IndexStartingWith(remote(), german) >= 0 &&
+                                   IndexStartingWith(remote(), japanese) >= 0; }))
+      << Join(remote());
+  ASSERT_GE(IndexStartingWith(local(), upload), 0) << Join(local());
+
+  // Both server files at once into the local folder.
+  HWND files = Child(main, IDC_REMOTE_FILES);
+  SendMessageW(files, LB_SETSEL, TRUE, IndexStartingWith(remote(), german));
+  SendMessageW(files, LB_SETSEL, TRUE, IndexStartingWith(remote(), japanese));
+  PostMessageW(Child(main, IDC_DOWNLOAD), BM_CLICK, 0, 0);
+  for (const std::string& name : {german, japanese}) {
+    const std::string expected = ReadWide(serverDir + Wide(name));
+    ASSERT_FALSE(expected.empty()) << name;
+    EXPECT_TRUE(WaitFor([&] { return ReadWide(localDir + Wide(name)) == expected; })) << name;
+  }
+  EXPECT_TRUE(WaitFor([&] { return IndexStartingWith(local(), german) >= 0 && IndexStartingWith(local(), japanese) >= 0; }))
+      << Join(local());
+
+  // The local file with a non-ASCII name up to the server. The download's worker may still be
+  // ending, when the button does nothing: pressed again until the file arrives.
+  HWND localFiles = Child(main, IDC_LOCAL_FILES);
+  bool arrived = WaitFor([&] {
+    SendMessageW(localFiles, LB_SETSEL, FALSE, -1);
+    SendMessageW(localFiles, LB_SETSEL, TRUE, IndexStartingWith(local(), upload));
+    PostMessageW(Child(main, IDC_UPLOAD), BM_CLICK, 0, 0);
+    return WaitFor([&] { return ReadWide(serverDir + Wide(upload)) == payload; }, 3000);
+  });
+  EXPECT_TRUE(arrived) << "got " << ReadWide(serverDir + Wide(upload)).size() << " bytes";
+  DeleteFileW((serverDir + Wide(upload)).c_str());
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
