@@ -576,6 +576,12 @@ void RunDeferredAbort(MainWindowState& w) {
   FinishAbort(w, id, false);
 }
 
+void KeepAliveTimer(MainWindowState& w) {
+  // A worker owns the control connection while it runs, also between its commands.
+  if (core::IsBusy() || WorkerRunning() || w.closing || w.deferredAbort) return;
+  if (ftp::KeepAliveTick()) HandleCommand(w, IDM_POPUP_CLOSE);
+}
+
 void HandleDroppedFiles(MainWindowState& w, const std::vector<std::string>& names) {
   ftp::ConnectionState& c = ftp::Conn();
   c.batchCancel = 0;

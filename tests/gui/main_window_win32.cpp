@@ -336,6 +336,61 @@ TEST(MainWindowWine, NonAsciiNamesAreListedDownloadedAndUploadedUnchanged) {
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
+// The whole text of another process's edit control.
+std::string LongText(HWND h) {
+  DWORD_PTR len = 0;
+  if (!h || !SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return "";
+  std::wstring w(len + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(&w[0]), SMTO_ABORTIFHUNG, 5000, &got);
+  w.resize(got);
+  return Narrow(w);
+}
+
+// KEEPALIVE 1 against the real server: NOOPs while the window idles; then the server stops
+// (closing the connection) while the client idles, and the window says so and shows itself
+// closed without any command from the user.
+TEST(KeepAliveWine, NoopWhileIdleAndAServerThatStopsIsShownClosed) {
+  const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
+  const char* stop = std::getenv("MIRVAN_TEST_FTP_STOP");
+  if (!port || !*port || !stop) GTEST_SKIP() << "needs the pyftpdlib server of tests/gui/with_ftp_server";
+  TempDir dir;
+  std::string ini = WriteSettings(dir, std::atoi(port), "DIR=/pub\r\nKEEPALIVE=1\r\n");
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1");
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  ASSERT_NE(main, nullptr) << "no connected caption";
+  ASSERT_TRUE(WaitFor([&] { return HasItemStartingWith(ListItems(Child(main, IDC_REMOTE_FILES)), "hello.txt"); }));
+  PostMessageW(main, WM_COMMAND, IDM_LOGWND, 0);
+  HWND logWindow = program.Window("Message Log");
+  ASSERT_NE(logWindow, nullptr);
+  HWND log = GetDlgItem(logWindow, IDC_LOGTEXT);
+  // Two NOOPs, each answered, while nobody touches the window.
+  auto count = [&](const std::string& text) {
+    const std::string all = LongText(log);
+    int n = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_TRUE(WaitFor([&] { return count("NOOP\r\n") >= 2 && count("200 ") >= 2; }, 10000)) << LongText(log);
+  EXPECT_EQ(Text(Child(main, IDM_CONNECT)), "&Close");
+
+  WriteWide(UnixFolder(stop), "");
+  EXPECT_TRUE(WaitFor([&] { return Text(main) == "MIRVAN32"; }, 10000)) << Text(main);
+  EXPECT_TRUE(WaitFor([&] { return count("Connection closed by the server") == 1; }, 5000)) << LongText(log);
+  EXPECT_EQ(Text(Child(main, IDM_CONNECT)), "&Connect");
+  EXPECT_TRUE(ListItems(Child(main, IDC_REMOTE_FILES)).empty()) << Join(ListItems(Child(main, IDC_REMOTE_FILES)));
+  EXPECT_TRUE(ListItems(Child(main, IDC_REMOTE_DIRS)).empty()) << Join(ListItems(Child(main, IDC_REMOTE_DIRS)));
+  EXPECT_FALSE(IsWindowEnabled(Child(main, IDC_DOWNLOAD)));
+  // No more NOOPs once closed.
+  const int noops = count("NOOP\r\n");
+  Sleep(2500);
+  EXPECT_EQ(count("NOOP\r\n"), noops);
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
 // The control of the program's window thread that has the keyboard focus.
 HWND FocusOf(HWND main) {
   GUITHREADINFO info{};
