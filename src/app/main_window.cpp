@@ -561,6 +561,8 @@ bool OnCloseRequest(MainWindowState& w) {
   if (WorkerRunning()) {
     core::LogLine("Aborting thread.");
     StopWorker();
+  } else {
+    StopWorker(0);  // a worker that ended on its own is joined before the program ends
   }
   CloseConnections(true, false);
   profiles::SaveCurrentSessionName();
@@ -573,6 +575,12 @@ void RunDeferredAbort(MainWindowState& w) {
   const int id = w.deferredAbort;
   w.deferredAbort = 0;
   FinishAbort(w, id, false);
+}
+
+void KeepAliveTimer(MainWindowState& w) {
+  // A worker owns the control connection while it runs, also between its commands.
+  if (core::IsBusy() || WorkerRunning() || w.closing || w.deferredAbort) return;
+  if (ftp::KeepAliveTick()) HandleCommand(w, IDM_POPUP_CLOSE);
 }
 
 void HandleDroppedFiles(MainWindowState& w, const std::vector<std::string>& names) {

@@ -162,6 +162,11 @@ bool OnCloseRequest(MainWindowState& w);
 // HandleCommand calls it on return; the shell may also call it when idle. Does nothing otherwise.
 void RunDeferredAbort(MainWindowState& w);
 
+// The keep-alive timer's tick (KEEPALIVE seconds, 0 off). Only while the window is idle: nothing
+// while BusyFlag is set, a worker runs, or a close is under way. A connection the server closed
+// while idle is shown closed as Close shows it (caption, "&Connect", remote lists emptied).
+void KeepAliveTimer(MainWindowState& w);
+
 // Files dropped on the main window: refused with a log line while not connected, or while an
 // operation or a batch runs; otherwise handed to the pane commands.
 void HandleDroppedFiles(MainWindowState& w, const std::vector<std::string>& names);

@@ -770,9 +770,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_TIMER:
-      // KEEPALIVE: a connection the server closed while idle is shown closed, as Close does.
       if (wParam != ftp::kKeepAliveTimerId) break;
-      if (ftp::KeepAliveTick()) HandleCommand(state, IDM_POPUP_CLOSE);
+      KeepAliveTimer(state);
       return 0;
     case WM_CLOSE:
       if (OnCloseRequest(state)) CloseWindowNow(hwnd);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -39,6 +40,43 @@ using testing_support::PressAlt;
 using testing_support::Program;
 using testing_support::Text;
 using testing_support::WaitFor;
+using testing_support::LongText;
+using testing_support::Narrow;
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return L"";
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
+  return w;
+}
+
+// A whole file read through the wide API (the test's own code page plays no part); "" if absent.
+std::string ReadWide(const std::wstring& path) {
+  std::string data;
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (!f) return data;
+  char buf[4096];
+  size_t got;
+  while ((got = fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, got);
+  fclose(f);
+  return data;
+}
+
+bool WriteWide(const std::wstring& path, const std::string& data) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  const bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
+  return fclose(f) == 0 && ok;
+}
+
+// A folder of the Linux side as Wine shows it (drive Z:).
+std::wstring UnixFolder(const char* path) {
+  std::wstring w = L"Z:" + Wide(path);
+  for (wchar_t& c : w)
+    if (c == L'/') c = L'\\';
+  return w;
+}
 
 // The settings file of a run: the session dialog opens at start-up on profile "srv", whose
 // stored host is wrong on purpose (the typed one must be used).
@@ -93,6 +131,116 @@ TEST(MainWindowWine, ConnectsListsChangesDirectoryClosesAndExitsWithTheKeyboard)
 
   // Alt+X ends the program.
   PressAlt(main, 'X');
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+int IndexStartingWith(const std::vector<std::string>& items, const std::string& prefix) {
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+// Names outside ASCII, end to end: listed in the remote list as the server sends them (UTF-8),
+// downloaded under the same local name byte for byte, and a local file of such a name uploaded
+// under its name. The server's tree is read back through drive Z:.
+TEST(MainWindowWine, NonAsciiNamesAreListedDownloadedAndUploadedUnchanged) {
+  const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
+  const char* tree = std::getenv("MIRVAN_TEST_FTP_TREE");
+  if (!port || !*port || !tree || std::string(std::getenv("MIRVAN_TEST_FTP_SERVER")) != "pyftpdlib")
+    GTEST_SKIP() << "needs the writable pyftpdlib server of tests/gui/with_ftp_server";
+  const std::string german = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt";  // Grüße €.txt
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE"
+                               "\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB.txt";  // 日本語のファイル.txt
+  const std::string upload = "\xC3\x9C" "bersicht \xE4\xB8\x8A\xE4\xBC\xA0 \xC3\xA9t\xC3\xA9.bin";  // Übersicht 上传 été.bin
+  const std::wstring serverDir = UnixFolder(tree) + L"\\intl\\";
+  TempDir dir;
+  const std::wstring localDir = Wide(dir.path()) + L"\\";
+  std::string payload;
+  for (int i = 0; i < 70000; ++i) payload += static_cast<char>((i * 7919) >> 3);
+  ASSERT_TRUE(WriteWide(localDir + Wide(upload), payload));
+
+  std::string ini = WriteSettings(dir, std::atoi(port), "DIR=/intl\r\n");
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1"));
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  ASSERT_NE(main, nullptr) << "no connected caption";
+  auto remote = [&] { return ListItems(Child(main, IDC_REMOTE_FILES)); };
+  auto local = [&] { return ListItems(Child(main, IDC_LOCAL_FILES)); };
+  ASSERT_TRUE(WaitFor([&] { return IndexStartingWith(remote(), german) >= 0 &&
+                                   IndexStartingWith(remote(), japanese) >= 0; }))
+      << Join(remote());
+  ASSERT_GE(IndexStartingWith(local(), upload), 0) << Join(local());
+
+  // Both server files at once into the local folder.
+  HWND files = Child(main, IDC_REMOTE_FILES);
+  SendMessageW(files, LB_SETSEL, TRUE, IndexStartingWith(remote(), german));
+  SendMessageW(files, LB_SETSEL, TRUE, IndexStartingWith(remote(), japanese));
+  PostMessageW(Child(main, IDC_DOWNLOAD), BM_CLICK, 0, 0);
+  for (const std::string& name : {german, japanese}) {
+    const std::string expected = ReadWide(serverDir + Wide(name));
+    ASSERT_FALSE(expected.empty()) << name;
+    EXPECT_TRUE(WaitFor([&] { return ReadWide(localDir + Wide(name)) == expected; })) << name;
+  }
+  EXPECT_TRUE(WaitFor([&] { return IndexStartingWith(local(), german) >= 0 && IndexStartingWith(local(), japanese) >= 0; }))
+      << Join(local());
+
+  // The local file with a non-ASCII name up to the server. The download's worker may still be
+  // ending, when the button does nothing: pressed again until the file arrives.
+  HWND localFiles = Child(main, IDC_LOCAL_FILES);
+  bool arrived = WaitFor([&] {
+    SendMessageW(localFiles, LB_SETSEL, FALSE, -1);
+    SendMessageW(localFiles, LB_SETSEL, TRUE, IndexStartingWith(local(), upload));
+    PostMessageW(Child(main, IDC_UPLOAD), BM_CLICK, 0, 0);
+    return WaitFor([&] { return ReadWide(serverDir + Wide(upload)) == payload; }, 3000);
+  });
+  EXPECT_TRUE(arrived) << "got " << ReadWide(serverDir + Wide(upload)).size() << " bytes";
+  DeleteFileW((serverDir + Wide(upload)).c_str());
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// KEEPALIVE 1 against the real server: NOOPs while the window idles; then the server stops
+// (closing the connection) while the client idles, and the window says so and shows itself
+// closed without any command from the user.
+TEST(KeepAliveWine, NoopWhileIdleAndAServerThatStopsIsShownClosed) {
+  const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
+  const char* stop = std::getenv("MIRVAN_TEST_FTP_STOP");
+  if (!port || !*port || !stop) GTEST_SKIP() << "needs the pyftpdlib server of tests/gui/with_ftp_server";
+  TempDir dir;
+  std::string ini = WriteSettings(dir, std::atoi(port), "DIR=/pub\r\nKEEPALIVE=1\r\n");
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  ASSERT_TRUE(AnswerSessionDialog(program.Window("Session Profile"), L"127.0.0.1"));
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  ASSERT_NE(main, nullptr) << "no connected caption";
+  ASSERT_TRUE(WaitFor([&] { return HasItemStartingWith(ListItems(Child(main, IDC_REMOTE_FILES)), "hello.txt"); }));
+  PostMessageW(main, WM_COMMAND, IDM_LOGWND, 0);
+  HWND logWindow = program.Window("Message Log");
+  ASSERT_NE(logWindow, nullptr);
+  HWND log = GetDlgItem(logWindow, IDC_LOGTEXT);
+  // Two NOOPs, each answered, while nobody touches the window.
+  auto count = [&](const std::string& text) {
+    const std::string all = LongText(log);
+    int n = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_TRUE(WaitFor([&] { return count("NOOP\r\n") >= 2 && count("200 ") >= 2; }, 10000)) << LongText(log);
+  EXPECT_EQ(Text(Child(main, IDM_CONNECT)), "&Close");
+
+  WriteWide(UnixFolder(stop), "");
+  EXPECT_TRUE(WaitFor([&] { return Text(main) == "MIRVAN32"; }, 10000)) << Text(main);
+  EXPECT_TRUE(WaitFor([&] { return count("Connection closed by the server") == 1; }, 5000)) << LongText(log);
+  EXPECT_EQ(Text(Child(main, IDM_CONNECT)), "&Connect");
+  EXPECT_TRUE(ListItems(Child(main, IDC_REMOTE_FILES)).empty()) << Join(ListItems(Child(main, IDC_REMOTE_FILES)));
+  EXPECT_TRUE(ListItems(Child(main, IDC_REMOTE_DIRS)).empty()) << Join(ListItems(Child(main, IDC_REMOTE_DIRS)));
+  EXPECT_FALSE(IsWindowEnabled(Child(main, IDC_DOWNLOAD)));
+  // No more NOOPs once closed.
+  const int noops = count("NOOP\r\n");
+  Sleep(2500);
+  EXPECT_EQ(count("NOOP\r\n"), noops);
+  PostMessageW(Child(main, IDM_EXIT), BM_CLICK, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 

@@ -3,6 +3,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +25,10 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 }
 
 std::string Narrow(const std::wstring& w) {
-  std::string s;
-  for (wchar_t c : w) s += c < 128 ? static_cast<char>(c) : '?';
+  if (w.empty()) return "";
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
   return s;
 }
 
@@ -53,8 +56,8 @@ std::vector<std::string> ListItems(HWND list) {
     const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
     if (len < 0) break;
     std::wstring w(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-    w.resize(static_cast<size_t>(len));
+    // The length asked for may exceed the text's (items stored as multibyte text).
+    w.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0])), 0)));
     items.push_back(Narrow(w));
   }
   return items;

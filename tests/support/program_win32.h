@@ -15,7 +15,7 @@ std::string ProgramPath();
 // Polls `done` until it holds or `ms` have passed; true when it held.
 bool WaitFor(const std::function<bool()>& done, int ms = 30000);
 
-std::string Narrow(const std::wstring& w);  // non-ASCII characters become '?'
+std::string Narrow(const std::wstring& w);  // as UTF-8
 
 // Another process's window text (the W messages are the ones Wine passes between processes).
 std::string Text(HWND h);
