@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <thread>
 
 #include "resources/resource.h"
@@ -56,8 +57,9 @@ std::vector<std::string> ListItems(HWND list) {
     const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
     if (len < 0) break;
     std::wstring w(static_cast<size_t>(len) + 1, L'\0');
-    // The length asked for may exceed the text's (items stored as multibyte text).
-    w.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0])), 0)));
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
+    // The length asked for may exceed the text's (items stored as multibyte text): up to the end.
+    w.resize(std::wcslen(w.c_str()));
     items.push_back(Narrow(w));
   }
   return items;
