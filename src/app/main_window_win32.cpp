@@ -428,7 +428,7 @@ void OnCreate(HWND hwnd) {
     frontEnd->SetStatusLabels(controls[kCtlStatusUpper], controls[kCtlStatusLower]);
     frontEnd->SetRemoteButtons(controls[kCtlRemoteButtons + kPaneMkDir], controls[kCtlRemoteButtons + kPaneRmDir],
                                controls[kCtlRemoteButtons + kPaneRename], controls[kCtlRemoteButtons + kPaneDelete]);
-    frontEnd->SetProgressLabel(controls[kCtlRemoteProgress]);
+    frontEnd->SetProgressLabels(controls[kCtlLocalProgress], controls[kCtlRemoteProgress]);
   }
 
   HMENU sys = GetSystemMenu(hwnd, FALSE);
@@ -491,7 +491,7 @@ void CloseWindowNow(HWND hwnd) {
   if (frontEnd) {
     frontEnd->SetStatusLabels(nullptr, nullptr);
     frontEnd->SetRemoteButtons(nullptr, nullptr, nullptr, nullptr);
-    frontEnd->SetProgressLabel(nullptr);
+    frontEnd->SetProgressLabels(nullptr, nullptr);
   }
   SetBatchView(nullptr);
   DetachPanes();

@@ -18,6 +18,12 @@ struct WorkerState {
   std::mutex lock;  // guards `thread` (start, join)
   std::thread thread;
   std::atomic<bool> running{false};
+  // At the end of the program a worker that has finished but was never joined (the last batch
+  // of the session), or one still stopping, is let go: a joinable thread here would abort the
+  // program on its way out.
+  ~WorkerState() {
+    if (thread.joinable()) thread.detach();
+  }
 };
 
 WorkerState& Worker() {

@@ -1,0 +1,134 @@
+// The transfer status dialog as a user sees it: a slow 200 MB download from a throttled real
+// server (its port in MIRVAN_TEST_FTP_PORT, see tests/gui/with_slow_ftp_server) shows the dialog
+// with a moving bar; Cancel ends the download at once, reported failed, and the client goes on.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gui/gui_driver.h"
+#include "resources/resource.h"
+#include "support/temp_dir.h"
+
+using namespace gui_driver;
+using testing_support::TempDir;
+
+namespace {
+
+// The percentage the bar shows ("37%"), or -1 while it shows none.
+int BarPercent(HWND dialog) {
+  std::string t = Text(GetDlgItem(dialog, IDC_STATUS_BAR));
+  if (t.empty() || t.back() != '%') return -1;
+  return std::atoi(t.c_str());
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The names in a directory besides the settings file.
+std::vector<std::string> OtherFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string n = fd.cFileName;
+    if (n != "." && n != ".." && n != "slow.ini") names.push_back(n);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return names;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
+  const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
+  if (!port || !*port) GTEST_SKIP() << "no test FTP server (run through tests/gui/with_slow_ftp_server)";
+  TempDir dir;
+  std::string ini = dir.Write("slow.ini", "[_config_]\r\nAUTOSTART=1\r\nSESSION=srv\r\nMAILADDR=tester@example.org\r\n"
+                                          "usewave=0\r\nHASH=1\r\nPROMPT=0\r\nLOC=0,0,720,520\r\n[srv]\r\nHOST=127.0.0.1\r\n"
+                                          "PORT=" + std::string(port) + "\r\nUID=anonymous\r\nTIMEOUT=120\r\nDIR=/pub\r\n");
+  Program program;
+  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
+  HWND session = program.Window("Session Profile");
+  ASSERT_NE(session, nullptr);
+  SetText(GetDlgItem(session, IDC_HOST_PASSWORD), "tester@example.org");
+  Click(GetDlgItem(session, IDOK));
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  ASSERT_NE(main, nullptr);
+  HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
+  ASSERT_TRUE(WaitFor([&] { return FindItem(files, "big.bin") >= 0 && FindItem(files, "hello.txt") >= 0; }))
+      << Join(ListItems(files));
+  PostMessageW(main, WM_COMMAND, IDM_LOGWND, 0);
+  HWND logText = GetDlgItem(program.Window("Message Log"), IDC_LOGTEXT);
+  ASSERT_NE(logText, nullptr);
+
+  // "<--" with big.bin selected: the status dialog opens and its bar moves.
+  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "big.bin"));
+  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  HWND status = program.Window("Transfer Status", 20000);
+  ASSERT_NE(status, nullptr) << "no status dialog";
+  // The status text is the server's reply to RETR.
+  EXPECT_NE(Text(GetDlgItem(status, IDC_STATUS_TEXT)).find("Transfer starting"), std::string::npos)
+      << Text(GetDlgItem(status, IDC_STATUS_TEXT));
+  int first = -1;
+  ASSERT_TRUE(WaitFor([&] { return (first = BarPercent(status)) > 0; }, 20000)) << Text(GetDlgItem(status, IDC_STATUS_BAR));
+  ASSERT_TRUE(WaitFor([&] { return BarPercent(status) > first; }, 20000)) << "the bar stays at " << first << "%";
+  EXPECT_LT(BarPercent(status), 100);
+  // The progress text starts with the bytes received so far.
+  const std::string progress = Text(GetDlgItem(status, IDC_STATUS_PROGRESS));
+  EXPECT_GT(std::atoll(progress.c_str()), 1000000) << progress;
+  // The main window answers while the worker receives.
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+
+  // The download is moving into a partial file beside the target.
+  ASSERT_EQ(OtherFiles(dir.path()).size(), 1u) << Join(OtherFiles(dir.path()));
+  const size_t before = Count(Text(logText), "transfer succeeded");  // the listings so far
+
+  // Cancel: within 2 seconds the transfer has ended (the worker has removed its partial file);
+  // the log says it failed, the dialog is gone and the client is not busy.
+  const auto pressed = std::chrono::steady_clock::now();
+  Click(GetDlgItem(status, IDCANCEL));
+  EXPECT_TRUE(WaitFor([&] { return OtherFiles(dir.path()).empty(); }, 2000)) << Join(OtherFiles(dir.path()));
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+  std::printf("Cancel ended the download after %.2f s\n", seconds);
+  EXPECT_LT(seconds, 2.0);
+  EXPECT_TRUE(WaitFor([&] { return Text(logText).find("transfer failed") != std::string::npos; }, 5000))
+      << Text(logText);
+  EXPECT_TRUE(WaitFor([&] { return !program.HasWindow("Transfer Status"); }, 5000));
+  EXPECT_EQ(Count(Text(logText), "transfer succeeded"), before) << Text(logText);
+  // The partial file is not left behind as if it had arrived.
+  EXPECT_TRUE(WaitFor([&] { return FindItem(GetDlgItem(main, IDC_LOCAL_FILES), "big.bin") < 0; }, 3000))
+      << Join(ListItems(GetDlgItem(main, IDC_LOCAL_FILES)));
+  EXPECT_EQ(GetFileAttributesA((dir.path() + "\\big.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A second download goes through.
+  SendMessageW(files, LB_SETSEL, FALSE, -1);
+  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "hello.txt"));
+  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  ASSERT_TRUE(WaitFor([&] { return Count(Text(logText), "transfer succeeded") == before + 1; }, 20000))
+      << Text(logText);
+  EXPECT_TRUE(WaitFor([&] { return FileText(dir.path() + "\\hello.txt") == "hello from the server\r\n"; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return FindItem(GetDlgItem(main, IDC_LOCAL_FILES), "hello.txt") >= 0; }, 5000));
+
+  Click(GetDlgItem(main, IDM_EXIT));
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+}  // namespace
