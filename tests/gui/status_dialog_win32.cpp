@@ -56,24 +56,36 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
+// Starts MIRVAN32 on the test server's /pub (PROMPT as given) and waits for its listing.
+// Returns the main window, or nullptr (with the failure recorded).
+HWND StartConnected(Program& program, TempDir& dir, const char* port, int prompt) {
+  std::string ini = dir.Write("slow.ini", "[_config_]\r\nAUTOSTART=1\r\nSESSION=srv\r\nMAILADDR=tester@example.org\r\n"
+                                          "usewave=0\r\nHASH=1\r\nPROMPT=" + std::to_string(prompt) +
+                                          "\r\nLOC=0,0,720,520\r\n[srv]\r\nHOST=127.0.0.1\r\nPORT=" + std::string(port) +
+                                          "\r\nUID=anonymous\r\nTIMEOUT=120\r\nDIR=/pub\r\n");
+  EXPECT_TRUE(program.Start("-i " + ini, dir.path()));
+  HWND session = program.Window("Session Profile");
+  EXPECT_NE(session, nullptr);
+  if (!session) return nullptr;
+  SetText(GetDlgItem(session, IDC_HOST_PASSWORD), "tester@example.org");
+  Click(GetDlgItem(session, IDOK));
+  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  EXPECT_NE(main, nullptr);
+  if (!main) return nullptr;
+  HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
+  EXPECT_TRUE(WaitFor([&] { return FindItem(files, "big.bin") >= 0 && FindItem(files, "hello.txt") >= 0; }))
+      << Join(ListItems(files));
+  return main;
+}
+
 TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
   const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
   if (!port || !*port) GTEST_SKIP() << "no test FTP server (run through tests/gui/with_slow_ftp_server)";
   TempDir dir;
-  std::string ini = dir.Write("slow.ini", "[_config_]\r\nAUTOSTART=1\r\nSESSION=srv\r\nMAILADDR=tester@example.org\r\n"
-                                          "usewave=0\r\nHASH=1\r\nPROMPT=0\r\nLOC=0,0,720,520\r\n[srv]\r\nHOST=127.0.0.1\r\n"
-                                          "PORT=" + std::string(port) + "\r\nUID=anonymous\r\nTIMEOUT=120\r\nDIR=/pub\r\n");
   Program program;
-  ASSERT_TRUE(program.Start("-i " + ini, dir.path()));
-  HWND session = program.Window("Session Profile");
-  ASSERT_NE(session, nullptr);
-  SetText(GetDlgItem(session, IDC_HOST_PASSWORD), "tester@example.org");
-  Click(GetDlgItem(session, IDOK));
-  HWND main = program.Window("MIRVAN32 127.0.0.1");
+  HWND main = StartConnected(program, dir, port, 0);
   ASSERT_NE(main, nullptr);
   HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
-  ASSERT_TRUE(WaitFor([&] { return FindItem(files, "big.bin") >= 0 && FindItem(files, "hello.txt") >= 0; }))
-      << Join(ListItems(files));
   PostMessageW(main, WM_COMMAND, IDM_LOGWND, 0);
   HWND logText = GetDlgItem(program.Window("Message Log"), IDC_LOGTEXT);
   ASSERT_NE(logText, nullptr);
@@ -129,6 +141,43 @@ TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
 
   Click(GetDlgItem(main, IDM_EXIT));
   EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// With PROMPT on, the batch on the worker asks for each local name; the question is a window of
+// the UI thread, its answer names the file, and Exit while it is up still ends the program
+// cleanly.
+TEST(WorkerPromptWine, NamePromptIsAskedOnTheUiThreadAndExitWhileItIsUpEndsCleanly) {
+  const char* port = std::getenv("MIRVAN_TEST_FTP_PORT");
+  if (!port || !*port) GTEST_SKIP() << "no test FTP server (run through tests/gui/with_slow_ftp_server)";
+  TempDir dir;
+  Program program;
+  HWND main = StartConnected(program, dir, port, 1);
+  ASSERT_NE(main, nullptr);
+  HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
+
+  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "hello.txt"));
+  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  HWND prompt = program.Window("Input", 20000);
+  ASSERT_NE(prompt, nullptr) << "no name prompt";
+  EXPECT_EQ(Text(GetDlgItem(prompt, IDC_PROMPT)), "Enter local file name for hello.txt:");
+  EXPECT_EQ(Text(GetDlgItem(prompt, IDC_INPUT)), "hello.txt");
+  EXPECT_EQ(GetWindowThreadProcessId(prompt, nullptr), GetWindowThreadProcessId(main, nullptr))
+      << "the prompt belongs to another thread than the main window";
+  SetText(GetDlgItem(prompt, IDC_INPUT), "renamed.txt");
+  Click(GetDlgItem(prompt, IDOK));
+  EXPECT_TRUE(WaitFor([&] { return FileText(dir.path() + "\\renamed.txt") == "hello from the server\r\n"; }, 20000));
+  EXPECT_EQ(GetFileAttributesA((dir.path() + "\\hello.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // The next batch's prompt is up when the program is told to close: it goes, nothing arrives,
+  // and the program ends with 0.
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !program.HasWindow("Input"); }, 5000));
+  SendMessageW(files, LB_SETSEL, FALSE, -1);
+  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "big.bin"));
+  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  ASSERT_NE(program.Window("Input", 20000), nullptr);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0);
+  EXPECT_EQ(GetFileAttributesA((dir.path() + "\\big.bin").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
