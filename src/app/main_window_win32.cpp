@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/about_win32.h"
+#include "app/associate_dialog_win32.h"
 #include "app/batch.h"
 #include "app/confirm_delete_win32.h"
 #include "app/file_commands.h"
@@ -27,6 +28,7 @@
 #include "core/shell_win32.h"
 #include "ftp/control.h"
 #include "listing/dir_list.h"
+#include "local/associations.h"
 #include "local/local_list.h"
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
@@ -278,9 +280,7 @@ class Win32MainHost : public MainWindowHost {
   }
   void ShowOptions() override { core::LogMessage("The program options dialog is not available in this build."); }
   void ShowAbout() override { ShowAboutBox(mainWindow); }
-  void ShowAssociations() override {
-    core::LogMessage("The associations dialog is not available in this build.");
-  }
+  void ShowAssociations() override { local::EditAssociations(""); }
   void ShowLogWindow() override { app::ShowLogWindow(); }
   ui::ListBox* RecreateRemoteFileList() override {
     if (controls[kCtlRemoteFiles]) DestroyWindow(controls[kCtlRemoteFiles]);
@@ -424,6 +424,7 @@ void OnCreate(HWND hwnd) {
   AttachPanes(state.local, state.remote);
   SetBatchView(&batchView);
   InstallWin32ConfirmDelete();
+  InstallWin32Associations();
   if (frontEnd) {
     frontEnd->SetStatusLabels(controls[kCtlStatusUpper], controls[kCtlStatusLower]);
     frontEnd->SetRemoteButtons(controls[kCtlRemoteButtons + kPaneMkDir], controls[kCtlRemoteButtons + kPaneRmDir],
