@@ -109,6 +109,14 @@ TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
   DWORD_PTR answer = 0;
   EXPECT_NE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
 
+  // The user moves the dialog; the next transfer's dialog opens at the new place.
+  SetWindowPos(status, nullptr, 40, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT moved{};
+  ASSERT_TRUE(WaitFor([&] {
+    GetWindowRect(status, &moved);
+    return moved.left == 40 && moved.top == 300;
+  }, 5000));
+
   // The download is moving into a partial file beside the target.
   ASSERT_EQ(OtherFiles(dir.path()).size(), 1u) << Join(OtherFiles(dir.path()));
   const size_t before = Count(Text(logText), "transfer succeeded");  // the listings so far
@@ -130,7 +138,20 @@ TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
       << Join(ListItems(GetDlgItem(main, IDC_LOCAL_FILES)));
   EXPECT_EQ(GetFileAttributesA((dir.path() + "\\big.bin").c_str()), INVALID_FILE_ATTRIBUTES);
 
-  // A second download goes through.
+  // The next download's dialog opens where the user left the last one; it is cancelled too.
+  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  HWND second = program.Window("Transfer Status", 20000);
+  ASSERT_NE(second, nullptr);
+  RECT again{};
+  GetWindowRect(second, &again);
+  EXPECT_EQ(again.left, moved.left);
+  EXPECT_EQ(again.top, moved.top);
+  ASSERT_TRUE(WaitFor([&] { return OtherFiles(dir.path()).size() == 1; }, 10000));
+  Click(GetDlgItem(second, IDCANCEL));
+  EXPECT_TRUE(WaitFor([&] { return OtherFiles(dir.path()).empty(); }, 2000)) << Join(OtherFiles(dir.path()));
+  EXPECT_TRUE(WaitFor([&] { return Count(Text(logText), "transfer failed") == 2; }, 5000)) << Text(logText);
+
+  // A download that is left alone goes through.
   SendMessageW(files, LB_SETSEL, FALSE, -1);
   SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "hello.txt"));
   Click(GetDlgItem(main, IDC_DOWNLOAD));
