@@ -70,6 +70,10 @@ class Win32FrontEnd::ProgressLabel : public ui::Label {
  public:
   ProgressLabel(Win32FrontEnd* fe, int slot) : fe_(fe), slot_(slot) {}
   void SetText(const std::string& text) override {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      text_ = text;
+    }
     Win32FrontEnd* fe = fe_;
     const int slot = slot_;
     fe_->RunOnUiThread([fe, slot, text] {
@@ -79,13 +83,18 @@ class Win32FrontEnd::ProgressLabel : public ui::Label {
       }
     });
   }
-  std::string Text() const override { return ""; }
-  void SetEnabled(bool) override {}
+  std::string Text() const override {  // the text last set, shown or about to be
+    std::lock_guard<std::mutex> guard(lock_);
+    return text_;
+  }
+  void SetEnabled(bool) override {}  // a progress label is always enabled
   bool IsEnabled() const override { return true; }
 
  private:
   Win32FrontEnd* fe_;
   int slot_;
+  mutable std::mutex lock_;
+  std::string text_;
 };
 
 Win32FrontEnd::Win32FrontEnd() : uiThread_(GetCurrentThreadId()) {
