@@ -162,8 +162,12 @@ namespace {
 
 class Win32AssociatePort : public local::AssociatePort {
  public:
+  // Owned by the window in front (the options dialog when it asks), so that closing it
+  // never re-enables a window that another dialog keeps disabled.
   int EditAssociations(const std::string& offeredExt) override {
-    return RunAssociateDialog(static_cast<HWND>(core::App().mainWindow.load()), offeredExt);
+    HWND owner = GetActiveWindow();
+    if (!owner) owner = static_cast<HWND>(core::App().mainWindow.load());
+    return RunAssociateDialog(owner, offeredExt);
   }
 };
 

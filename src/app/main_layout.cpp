@@ -87,9 +87,25 @@ void LayoutAlternate(MainLayout& l) {
 
 }  // namespace
 
+int ScaleForDpi(int value, int toDpi, int fromDpi) {
+  if (toDpi <= 0 || fromDpi <= 0 || toDpi == fromDpi) return value;
+  const long long product = static_cast<long long>(value) * toDpi;
+  const long long half = fromDpi / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / fromDpi : -((-product + half) / fromDpi));
+}
+
+void ApplyDpiChange(LayoutState& s, int newDpi, int oldDpi) {
+  if (s.splitX > 0) s.splitX = ScaleForDpi(s.splitX, newDpi, oldDpi);
+  if (s.splitY > 0) s.splitY = ScaleForDpi(s.splitY, newDpi, oldDpi);
+  s.lastWidth = s.lastHeight = -1;
+}
+
 MainLayout ComputeMainLayout(const LayoutInput& in) {
   MainLayout l;
-  int bx = in.bx, by = in.by, SV = in.splitX, SH = in.splitY;
+  int bx = ScaleForDpi(in.bx, in.dpi, in.unitDpi), by = ScaleForDpi(in.by, in.dpi, in.unitDpi);
+  l.fullBx = bx;
+  l.fullBy = by;
+  int SV = in.splitX, SH = in.splitY;
   if (in.width < SV) SV = 1;
   const int W = std::max(in.width, 200), H = std::max(in.height, 100);
   if (60 * bx > W) bx = 4 * W / 240;

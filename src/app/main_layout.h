@@ -21,15 +21,18 @@ struct Point {
 
 struct LayoutInput {
   int width = 0, height = 0;  // client area in pixels
-  int bx = 8, by = 16;        // the platform's dialog base units
+  int bx = 8, by = 16;        // the platform's dialog base units, as measured at unitDpi
   int splitX = 0, splitY = 0; // SV, SH: 0 or less is automatic
   int layout = 0;             // LAYOUT: non-zero for the alternate (stacked) layout
   int bontop = 0;             // BONTOP: general buttons at the top
+  int unitDpi = 96;           // the DPI at which bx and by were measured (the system's)
+  int dpi = 96;               // the window's DPI: the units are scaled by dpi / unitDpi
 };
 
 struct MainLayout {
   Rect controls[kMainControlCount];  // every control's rectangle, by table index
   int bx = 0, by = 0;                // base units used (reduced for small windows)
+  int fullBx = 0, fullBy = 0;        // the base units at the window's DPI, before any reduction
   int width = 0, height = 0;         // W and H used (at least 200 by 100)
   int top = 0;                       // t: 12*by/8 with BONTOP, else 0
   int splitX = 0, splitY = 0;        // SV and SH after the automatic values and the clamp
@@ -42,7 +45,11 @@ struct MainLayout {
   const char* downloadText = "<--";   // "Receive" in the alternate layout
 };
 
-// Lays the window out. Never fails: sizes below 200 by 100 are laid out as 200 by 100, with the
+// A length measured at `fromDpi` for a window at `toDpi`, rounded to the nearest pixel (the
+// length itself when either DPI is not positive).
+int ScaleForDpi(int value, int toDpi, int fromDpi);
+
+// Lays the window out: the base units follow the window's DPI first. Never fails: sizes below 200 by 100 are laid out as 200 by 100, with the
 // base units reduced to fit; rectangles may have zero or negative sizes and are used as they are.
 MainLayout ComputeMainLayout(const LayoutInput& in);
 
@@ -70,6 +77,11 @@ struct LayoutState {
 // changed height sends SH back to automatic unless the height and SH are both the saved ones; the
 // same for the width and SV. Records the size as last seen.
 bool ApplyResize(LayoutState& s, int width, int height, bool hasConnected, bool isMainWindow, bool minimized);
+
+// The window moved to a screen of another DPI: splitters the user placed keep their place relative
+// to the panes (scaled by newDpi / oldDpi; automatic ones stay automatic), and the remembered size
+// is forgotten so that the next size message lays the window out even when its size is unchanged.
+void ApplyDpiChange(LayoutState& s, int newDpi, int oldDpi);
 
 // Lays out with the state's splitters and stores the clamped splitters and the layout back.
 const MainLayout& Relayout(LayoutState& s, LayoutInput in);

@@ -2,6 +2,7 @@
 // fonts and cursors over Win32; everything a command does is the main window's logic.
 #include "app/main_window_win32.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -17,6 +18,7 @@
 #include "app/main_controls.h"
 #include "app/main_fonts.h"
 #include "app/main_layout.h"
+#include "app/options_dialog_win32.h"
 #include "app/pane_commands.h"
 #include "app/session_dialog_win32.h"
 #include "app/windows_win32.h"
@@ -33,6 +35,10 @@
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
 #include "ui/controls_win32.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace app {
 namespace {
@@ -56,29 +62,81 @@ ui::HwndButton buttons[kMainControlCount];
 HCURSOR arrowCursor = nullptr, busyCursor = nullptr, splitHCursor = nullptr, splitVCursor = nullptr;
 HFONT customFont = nullptr, scaledFont = nullptr;
 int scaledFontUnit = 0;
+int dpiOfLayout = 0;      // the DPI the window was last laid out for
+bool dpiChanging = false;  // the size changes because the DPI did: the splitters stay where they are
 
 HINSTANCE Instance() { return static_cast<HINSTANCE>(core::App().appInstance); }
 
 // ---- fonts -------------------------------------------------------------------------------------
 
+// The window's DPI (per monitor where the system tells it), else the one the base units were
+// measured at.
+int WindowDpi() {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpi && mainWindow ? getDpi(mainWindow) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : core::App().dialogUnitDpi;
+}
+
+// The stock fonts are fixed-size designs for 96 DPI (they do not follow the system's DPI): on a
+// screen of another DPI the lists and labels use copies scaled to the window's DPI, made once per
+// DPI.
+constexpr int kStockFontDpi = 96;
+
+struct DpiStockFonts {
+  int dpi = 0;
+  HFONT fonts[4] = {};  // SYSTEM_FONT, SYSTEM_FIXED_FONT, ANSI_VAR_FONT, ANSI_FIXED_FONT
+  void Drop() {
+    for (HFONT& f : fonts) {
+      if (f) DeleteObject(f);
+      f = nullptr;
+    }
+    dpi = 0;
+  }
+} dpiStockFonts;
+
+HFONT StockFont(int stock) {
+  const int dpi = WindowDpi();
+  HFONT base = static_cast<HFONT>(GetStockObject(stock));
+  if (dpi <= kStockFontDpi) return base;
+  const int slot = stock == SYSTEM_FONT ? 0 : stock == SYSTEM_FIXED_FONT ? 1 : stock == ANSI_VAR_FONT ? 2 : 3;
+  if (dpiStockFonts.dpi != dpi) {
+    dpiStockFonts.Drop();
+    dpiStockFonts.dpi = dpi;
+  }
+  HFONT& font = dpiStockFonts.fonts[slot];
+  if (!font) {
+    LOGFONTA lf{};
+    if (!GetObjectA(base, sizeof lf, &lf)) return base;
+    lf.lfHeight = ScaleForDpi(lf.lfHeight, dpi, kStockFontDpi);
+    lf.lfWidth = ScaleForDpi(lf.lfWidth, dpi, kStockFontDpi);
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    font = CreateFontIndirectA(&lf);
+  }
+  return font ? font : base;
+}
+
 HFONT ListFont() {
   switch (ListFontKindFrom(core::Settings().font)) {
-    case kFontSystem: return static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-    case kFontSystemFixed: return static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
-    case kFontAnsiVar: return static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+    case kFontSystem: return StockFont(SYSTEM_FONT);
+    case kFontSystemFixed: return StockFont(SYSTEM_FIXED_FONT);
+    case kFontAnsiVar: return StockFont(ANSI_VAR_FONT);
     case kFontCustom:
       if (customFont) return customFont;
       break;
     default: break;
   }
-  return static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
+  return StockFont(ANSI_FIXED_FONT);
 }
 
+// The custom font: its stored height and width are pixels at the system's DPI.
 void CreateCustomFont() {
   CustomFontSpec spec = ReadCustomFontSpec();
+  const int dpi = WindowDpi(), unitDpi = core::App().dialogUnitDpi;
   LOGFONTA lf{};
-  lf.lfHeight = spec.height;
-  lf.lfWidth = spec.width;
+  lf.lfHeight = ScaleForDpi(spec.height, dpi, unitDpi);
+  lf.lfWidth = ScaleForDpi(spec.width, dpi, unitDpi);
   lf.lfWeight = spec.weight;
   lf.lfPitchAndFamily = static_cast<BYTE>(spec.pitchFamily);
   lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
@@ -103,24 +161,24 @@ bool UsesListFont(int index) {
   return false;
 }
 
-// The label font for the layout's vertical unit: the scaled font when the window has shrunk and
-// SCALE is on, else the ANSI proportional font. Also given to the buttons and static texts.
+// The label font for the layout's vertical unit: the scaled font when the window has shrunk below
+// its full unit (the system's, at the window's DPI) and SCALE is on, else the ANSI proportional
+// font. Also given to the buttons and static texts.
 HFONT LabelFont(int layoutUnitY) {
-  const int platformUnit = core::App().dialogUnitY;
-  const bool scaled = UseScaledLabelFont(layoutUnitY, platformUnit, core::Settings().scale);
-  if (layoutUnitY != scaledFontUnit) {
+  const int fullUnit = state.layout.current.fullBy > 0 ? state.layout.current.fullBy : core::App().dialogUnitY;
+  const bool scaled = UseScaledLabelFont(layoutUnitY, fullUnit, core::Settings().scale);
+  if (layoutUnitY != scaledFontUnit || (scaled && !scaledFont)) {
     scaledFontUnit = layoutUnitY;
     if (scaledFont) DeleteObject(scaledFont);
     scaledFont = nullptr;
     if (scaled) {
-      HDC dc = GetDC(nullptr);
-      int height = ScaledLabelFontHeight(layoutUnitY, GetDeviceCaps(dc, LOGPIXELSY));
-      ReleaseDC(nullptr, dc);
+      // The unit is in pixels at the window's DPI; the height follows the system's DPI rule.
+      int height = ScaledLabelFontHeight(layoutUnitY, core::App().dialogUnitDpi);
       scaledFont = CreateFontA(height, 0, 0, 0, FW_DONTCARE, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, VARIABLE_PITCH, nullptr);
     }
   }
   if (scaled && scaledFont) return scaledFont;
-  return static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+  return StockFont(ANSI_VAR_FONT);
 }
 
 void ApplyLabelFont(int layoutUnitY) {
@@ -229,6 +287,8 @@ LayoutInput CurrentLayoutInput() {
   in.height = rc.bottom;
   in.bx = core::App().dialogUnitX;
   in.by = core::App().dialogUnitY;
+  in.unitDpi = core::App().dialogUnitDpi;
+  in.dpi = WindowDpi();
   in.layout = core::Settings().layout;
   in.bontop = core::Settings().bontop;
   return in;
@@ -278,7 +338,7 @@ class Win32MainHost : public MainWindowHost {
     chosen = profiles::CurrentProfile();
     return true;
   }
-  void ShowOptions() override { core::LogMessage("The program options dialog is not available in this build."); }
+  void ShowOptions() override { ShowOptionsDialog(mainWindow, state); }
   void ShowAbout() override { ShowAboutBox(mainWindow); }
   void ShowAssociations() override { local::EditAssociations(""); }
   void ShowLogWindow() override { app::ShowLogWindow(); }
@@ -403,6 +463,7 @@ void OnCreate(HWND hwnd) {
   GetClientRect(hwnd, &rc);
   state.layout.lastWidth = rc.right;
   state.layout.lastHeight = rc.bottom;
+  dpiOfLayout = WindowDpi();
   state.layout.splitX = core::App().savedSplitX;
   state.layout.splitY = core::App().savedSplitY;
   state.layout.savedSplitX = core::App().savedSplitX;
@@ -513,6 +574,68 @@ HWND MainControlWindow(int index) { return index >= 0 && index < kMainControlCou
 void DeleteMainFonts() {
   if (customFont && DeleteObject(customFont)) customFont = nullptr;
   if (scaledFont && DeleteObject(scaledFont)) scaledFont = nullptr;
+  dpiStockFonts.Drop();
+}
+
+static void OnDpiChanged(int newDpi, const RECT& suggested) {
+  ApplyDpiChange(state.layout, newDpi, dpiOfLayout > 0 ? dpiOfLayout : core::App().dialogUnitDpi);
+  dpiOfLayout = newDpi;
+  // Fonts for the new DPI, then the suggested rectangle; the size change lays the window out.
+  dpiStockFonts.Drop();
+  CreateCustomFont();
+  ApplyListFont();
+  scaledFontUnit = 0;
+  dpiChanging = true;
+  SetWindowPos(mainWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT rc{};
+  GetClientRect(mainWindow, &rc);
+  // A rectangle of the same size sends no size message: the layout runs here instead.
+  if (ApplyResize(state.layout, rc.right, rc.bottom, false, true, false)) {
+    state.layout.layoutRunning = true;
+    RelayoutWindow();
+    state.layout.layoutRunning = false;
+  }
+  dpiChanging = false;
+}
+
+void RelayoutMainWindow() {
+  if (!mainWindow) return;
+  state.layout.lastWidth = state.layout.lastHeight = 10;
+  ShowWindow(mainWindow, SW_HIDE);
+  // A size of 0 by 0 differs from the one remembered: the layout runs from the real client area.
+  if (ApplyResize(state.layout, 0, 0, state.hasConnected, true, false)) {
+    state.layout.layoutRunning = true;
+    RelayoutWindow();
+    state.layout.layoutRunning = false;
+  }
+  ShowWindow(mainWindow, SW_SHOWNORMAL);
+  UpdateWindow(mainWindow);
+}
+
+void ChooseCustomListFont(HWND owner) {
+  CustomFontSpec spec = ReadCustomFontSpec();
+  LOGFONTA lf{};
+  lf.lfHeight = spec.height;
+  lf.lfWidth = spec.width;
+  lf.lfWeight = spec.weight;
+  lf.lfPitchAndFamily = static_cast<BYTE>(spec.pitchFamily);
+  lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  CHOOSEFONTA cf{};
+  cf.lStructSize = sizeof cf;
+  cf.hwndOwner = owner;
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_APPLY;
+  if (ChooseFontA(&cf)) {
+    spec.height = lf.lfHeight;
+    spec.width = lf.lfWidth;
+    spec.weight = lf.lfWeight;
+    spec.pitchFamily = lf.lfPitchAndFamily;
+    spec.face = lf.lfFaceName;
+  }
+  WriteCustomFontSpec(spec);
+  CreateCustomFont();
+  ApplyListFont();
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -522,7 +645,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_SIZE: {
       if (hwnd != mainWindow) break;
-      if (!ApplyResize(state.layout, LOWORD(lParam), HIWORD(lParam), state.hasConnected, true,
+      if (!ApplyResize(state.layout, LOWORD(lParam), HIWORD(lParam), state.hasConnected && !dpiChanging, true,
                        wParam == SIZE_MINIMIZED))
         return 0;
       state.layout.layoutRunning = true;
@@ -533,6 +656,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_PAINT:
       OnPaint(hwnd);
       return 0;
+    case WM_DPICHANGED:
+      if (hwnd == mainWindow) {
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+      }
+      break;
     case WM_SETCURSOR: {
       const bool overMain = reinterpret_cast<HWND>(wParam) == hwnd && LOWORD(lParam) == HTCLIENT;
       CursorKind kind = CursorFor(state.layout, overMain, ftp::Conn().commandDepth.load(), WorkerRunning(), Alternate());

@@ -24,4 +24,13 @@ HWND MainControlWindow(int index);
 // Deletes the list and label fonts; after the message loop has ended.
 void DeleteMainFonts();
 
+// After LAYOUT or BONTOP changed: the remembered size is forgotten and the hidden window is laid
+// out again from its real client area, then shown in its normal state.
+void RelayoutMainWindow();
+
+// The font chooser for the custom list font, owned by `owner`, starting from the stored
+// description. Whatever its result, FONT becomes 4 and the description is stored; the new font
+// is on the lists at once.
+void ChooseCustomListFont(HWND owner);
+
 }  // namespace app

@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "profiles/profile_settings.h"
 #include "app/front_end_win32.h"
+#include "app/main_layout.h"
 #include "app/main_window_win32.h"
 #include "app/lifecycle.h"
 #include "app/about_win32.h"
@@ -79,6 +80,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
   LONG units = GetDialogBaseUnits();
   app.dialogUnitX = LOWORD(units);
   app.dialogUnitY = HIWORD(units);
+  if (HDC screen = GetDC(nullptr)) {
+    app.dialogUnitDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
   // 10.-11. Location defaults; the command line and the settings.
   WindowLocation loc;
   std::string line;
@@ -87,7 +92,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
                        ui::kMbOk | ui::kMbIconExclamation, false);
   }
   app::ReadStartupState(line);
-  // 12. The saved window location.
+  // 12. The saved window location; without one, the default size is for 96 DPI and grows with the
+  // screen's.
+  loc.width = app::ScaleForDpi(loc.width, app.dialogUnitDpi, 96);
+  loc.height = app::ScaleForDpi(loc.height, app.dialogUnitDpi, 96);
   ApplySavedLocation(ReadConfigString("LOC", "", 79), loc);
   app.savedSplitX = loc.splitX;
   app.savedSplitY = loc.splitY;

@@ -15,6 +15,7 @@ struct AppState {
   int threadsAvailable = 1;                  // 0 on the 16-bit hosted subset: no worker thread
   unsigned buttonFaceColour = 0xC0C0C0;      // COLORREF of button faces
   int dialogUnitX = 8, dialogUnitY = 16;     // dialog base units in pixels
+  int dialogUnitDpi = 96;                    // the DPI they were measured at (the system's)
   std::string commandLineBuffer;             // after the options: the remaining arguments
   int commandLineMode = 0;                   // 1: a command-line transfer runs minimised
   std::string startDirectory;                // the current directory right after the window is shown

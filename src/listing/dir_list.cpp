@@ -352,4 +352,17 @@ int DoDirList(int refresh) {
   return 0;
 }
 
+bool ShowCurrentListingAgain() {
+  core::BusyScope busy;
+  if (!busy.taken()) return false;
+  RemotePaneState& pane = RemotePane();
+  const std::string file = CurrentListingFile();
+  if (!ftp::Conn().connected || pane.dirList == nullptr || pane.fileList == nullptr || file.empty()) return false;
+  if (profiles::CurrentProfile().hostType != ftp::kHostRsx) pane.dirList->Clear();
+  pane.fileList->Clear();
+  ListingContext ctx = CurrentListingContext(*pane.dirList, *pane.fileList, pane.remoteDirName);
+  ctx.mlsd = CurrentListingIsMlsd();
+  return ParseListing(file, ctx);
+}
+
 }  // namespace listing

@@ -30,6 +30,11 @@ RemotePaneState& RemotePane();
 // shown (received or cached); 0 when none was (the lists then hold ".." alone).
 int DoDirList(int refresh);
 
+// Parses the listing last shown again into the remote lists, with the current profile's host
+// type (after the user changed it). Nothing while not connected, while the busy flag is set or
+// before any listing; true when the lists were filled again.
+bool ShowCurrentListingAgain();
+
 // Receives a listing command's output ("LIST", "NLST", "LIST x") in ASCII with BELL, HASH and
 // AMODE off (restored afterwards) into a scratch temporary file, which becomes
 // CurrentListingFile(); never into a cached directory's file. The completion reply's class.

@@ -62,6 +62,60 @@ TEST(MainLayout, StandardWorkedExample) {
   EXPECT_EQ(l.statusFrame.bottom, 374);
 }
 
+// The units follow the window's DPI: at 144 DPI the base units measured at 96 grow by half, and
+// the layout is the one of a system whose units were measured at 144 to begin with.
+TEST(MainLayout, UnitsFollowTheWindowsDpi) {
+  EXPECT_EQ(app::ScaleForDpi(8, 144, 96), 12);
+  EXPECT_EQ(app::ScaleForDpi(9, 144, 96), 14);   // 13.5 rounds up
+  EXPECT_EQ(app::ScaleForDpi(16, 120, 96), 20);
+  EXPECT_EQ(app::ScaleForDpi(24, 96, 144), 16);  // moved back to a 96-DPI screen
+  EXPECT_EQ(app::ScaleForDpi(-11, 144, 96), -17);
+  EXPECT_EQ(app::ScaleForDpi(16, 0, 96), 16);
+
+  for (int layout = 0; layout < 2; ++layout) {
+    LayoutInput at96{640, 400, 8, 16, 0, 0, layout, layout};
+    LayoutInput at144{960, 600, 8, 16, 0, 0, layout, layout, 96, 144};
+    LayoutInput native144{960, 600, 12, 24, 0, 0, layout, layout, 144, 144};
+    MainLayout small = ComputeMainLayout(at96), big = ComputeMainLayout(at144), same = ComputeMainLayout(native144);
+    EXPECT_EQ(small.bx, 8);
+    EXPECT_EQ(big.bx, 12);
+    EXPECT_EQ(big.by, 24);
+    EXPECT_EQ(big.fullBy, 24);
+    EXPECT_EQ(big.splitX, same.splitX);
+    EXPECT_EQ(big.splitY, same.splitY);
+    for (int i = 0; i < app::kMainControlCount; ++i) ExpectRect(big, i, same.controls[i]);
+    // In the standard layout the panes' lists and button columns are the 96-DPI ones, half as
+    // large again (the stacked layout has a few fixed pixels).
+    const int scaled[] = {app::kCtlLocalDirs,         app::kCtlLocalFiles,         app::kCtlRemoteDirs,
+                          app::kCtlLocalButtons,      app::kCtlLocalButtons + 9,  app::kCtlRemoteButtons + 9,
+                          app::kCtlUpload};
+    for (int i : scaled) {
+      if (layout != 0) break;
+      const Rect& r = small.controls[i];
+      ExpectRect(big, i, {r.x * 3 / 2, r.y * 3 / 2, r.width * 3 / 2, r.height * 3 / 2});
+    }
+  }
+  // Shrinking at 144 DPI reduces from the scaled units.
+  MainLayout tiny = ComputeMainLayout(LayoutInput{150, 80, 8, 16, 0, 0, 0, 0, 96, 144});
+  EXPECT_EQ(tiny.fullBy, 24);
+  EXPECT_EQ(tiny.bx, 3);
+  EXPECT_EQ(tiny.by, 4);
+}
+
+TEST(MainLayout, ADpiChangeKeepsPlacedSplittersAndLaysOutAgain) {
+  app::LayoutState s;
+  s.splitX = 300;
+  s.splitY = 0;  // automatic
+  ASSERT_TRUE(app::ApplyResize(s, 640, 400, false, true, false));
+  app::ApplyDpiChange(s, 144, 96);
+  EXPECT_EQ(s.splitX, 450);
+  EXPECT_EQ(s.splitY, 0);
+  // The same client size as before is laid out again (the fonts and units changed).
+  EXPECT_TRUE(app::ApplyResize(s, 640, 400, false, true, false));
+  app::ApplyDpiChange(s, 96, 144);
+  EXPECT_EQ(s.splitX, 300);
+}
+
 TEST(MainLayout, AlternateWorkedExampleWithButtonsOnTop) {
   MainLayout l = ComputeMainLayout(LayoutInput{640, 400, 8, 16, 0, 0, 1, 1});
   EXPECT_EQ(l.top, 24);
