@@ -43,7 +43,6 @@
 namespace app {
 namespace {
 
-constexpr const char* kControlProperty = "MirvanControl";  // table index + 1 of a control
 
 Win32FrontEnd* frontEnd = nullptr;
 MainWindowState state;
@@ -240,7 +239,6 @@ HWND CreateControl(int index) {
                          Instance(), nullptr);
   controls[index] = h;
   if (!h) return nullptr;
-  SetPropA(h, kControlProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(index + 1)));
   ownProcs[index] = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TabProc)));
   return h;
@@ -387,7 +385,13 @@ Win32BatchView batchView;
 
 // ---- the shared control handler ----------------------------------------------------------------
 
-int ControlIndex(HWND h) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(h, kControlProperty))) - 1; }
+// Found in the table rather than kept in a window property: this runs for every message a control
+// gets (three per item of a list fill), and a property read is a round trip to the window server.
+int ControlIndex(HWND h) {
+  for (int i = 0; i < kMainControlCount; ++i)
+    if (controls[i] == h) return i;
+  return -1;
+}
 
 void TabFrom(int index) {
   int current = -1;
@@ -403,7 +407,7 @@ void TabFrom(int index) {
 
 LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const int index = ControlIndex(hwnd);
-  WNDPROC own = index >= 0 ? ownProcs[index] : nullptr;
+  WNDPROC own = index >= 0 && index < kMainControlCount ? ownProcs[index] : nullptr;
   if (!own) return DefWindowProcA(hwnd, msg, wParam, lParam);
   const bool localMask = index == kCtlLocalButtons + kPaneMask, remoteMask = index == kCtlRemoteButtons + kPaneMask;
   switch (msg) {
@@ -435,7 +439,6 @@ LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_NCDESTROY: {
-      RemovePropA(hwnd, kControlProperty);
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
       return CallWindowProcA(own, hwnd, msg, wParam, lParam);
     }
@@ -754,11 +757,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_DROPFILES: {
+      // While a batch or a listing runs the drop is refused (with a log line) and discarded.
       HDROP drop = reinterpret_cast<HDROP>(wParam);
-      if (core::IsBusy()) {  // a batch or a listing runs: the drop is discarded
-        DragFinish(drop);
-        return 0;
-      }
       std::vector<std::string> names;
       const UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
       for (UINT i = 0; i < n; ++i) {
@@ -771,9 +771,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_TIMER:
-      // KEEPALIVE: a connection the server closed while idle is shown closed, as Close does.
       if (wParam != ftp::kKeepAliveTimerId) break;
-      if (ftp::KeepAliveTick()) HandleCommand(state, IDM_POPUP_CLOSE);
+      KeepAliveTimer(state);
       return 0;
     case WM_CLOSE:
       if (OnCloseRequest(state)) CloseWindowNow(hwnd);

@@ -18,11 +18,12 @@ struct WorkerState {
   std::mutex lock;  // guards `thread` (start, join)
   std::thread thread;
   std::atomic<bool> running{false};
-  // At the end of the program a worker that has finished but was never joined (the last batch
-  // of the session), or one still stopping, is let go: a joinable thread here would abort the
-  // program on its way out.
+  // At exit: a job that ended on its own has not been joined yet (a thread left joinable would
+  // abort the program); one still running, that did not stop in time, ends with the process.
   ~WorkerState() {
-    if (thread.joinable()) thread.detach();
+    if (!thread.joinable()) return;
+    if (running) thread.detach();
+    else thread.join();
   }
 };
 

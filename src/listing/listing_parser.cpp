@@ -67,7 +67,7 @@ std::string Printable(const char* name) {
 void AddDirEntry(const ListingContext& ctx, const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return;
   if (!IsSafeDirName(name)) {
-    core::LogMessage("[x] unsafe directory name not listed: %s", Printable(name).c_str());
+    core::LogMessage("unsafe directory name not listed: %s", Printable(name).c_str());
     return;
   }
   if (ctx.dirList != nullptr) ctx.dirList->AddString(name);
@@ -498,7 +498,15 @@ bool ParseListing(const std::string& path, const ListingContext& ctx) {
   LineFeeder feeder(ctx);
   static thread_local char chunk[1 << 16];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) feeder.Feed(chunk, n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    feeder.Feed(chunk, n);
+    if (n == sizeof chunk && ctx.between != nullptr && !ctx.between()) {
+      std::fclose(f);
+      int shown = (ctx.dirList ? ctx.dirList->Count() : 0) + (ctx.fileList ? ctx.fileList->Count() : 0);
+      core::LogMessage("listing display stopped: %d entries shown", shown);
+      return true;
+    }
+  }
   feeder.Finish();
   std::fclose(f);
   return true;

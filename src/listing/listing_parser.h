@@ -29,6 +29,9 @@ struct ListingContext {
   platform::CalendarTime now{};     // "now", for dates that omit the year
   int dialogCharWidth = 8;          // average character width of the dialog font, in pixels
   bool mlsd = false;                // the listing is an MLSD reply, whatever the host type
+  // Called between the chunks of a long listing file (nullptr: none): keeps the window alive
+  // while the lists fill; false stops the fill there, with what was added left in the lists.
+  bool (*between)() = nullptr;
 };
 
 // The context of the running client: host type and user of the current profile, the
@@ -47,6 +50,7 @@ ParserState& Parser();
 
 // Fills both lists from a listing file. False (logged "couldn't open %s for read.") when the
 // file cannot be read; the lists then hold only what the start of a listing leaves in them.
+// A fill stopped by ctx.between is logged and returns true.
 bool ParseListing(const std::string& path, const ListingContext& ctx);
 // The same from listing text in memory.
 void ParseListingText(std::string_view text, const ListingContext& ctx);

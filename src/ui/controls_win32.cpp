@@ -1,6 +1,7 @@
 // Window-handle implementations of the control interfaces.
 #include "ui/controls_win32.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -32,28 +33,85 @@ void HwndEdit::AppendText(const std::string& text) {
   SendMessageA(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+bool HwndListBox::Positional() const {
+  if (!styleKnown_) {
+    styleKnown_ = true;
+    positional_ = hwnd_ != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & LBS_SORT) == 0;
+    rows_.assign(positional_ ? static_cast<size_t>(std::max(Count(), 0)) : 0, 0);
+  }
+  return positional_;
+}
+
+int HwndListBox::Count() const {
+  if (!gathered_.empty()) return listed_ + static_cast<int>(gathered_.size());
+  return static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0));
+}
+
+void HwndListBox::Settle() const {
+  if (gathered_.empty()) return;
+  std::vector<Gathered> adds;
+  adds.swap(gathered_);
+  auto less = [](const Gathered& a, const Gathered& b) { return CompareListText(a.text, b.text) < 0; };
+  std::stable_sort(adds.begin(), adds.end(), less);
+  std::vector<std::string> had;  // usually none or "..": a fill empties the list first
+  for (int i = 0; i < listed_; ++i) had.push_back(Text(i));
+  size_t next = 0;  // of `had`; an equal text already there stays first, as the list itself puts it
+  int at = 0;
+  auto* self = const_cast<HwndListBox*>(this);
+  for (const Gathered& g : adds) {
+    while (next < had.size() && CompareListText(had[next], g.text) <= 0) {
+      ++next;
+      ++at;
+    }
+    LRESULT r = SendMessageA(hwnd_, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(g.text.c_str()));
+    if (r < 0) continue;  // refused (out of memory): the rest still go in
+    ++at;
+    if (g.data != 0) self->SetItemDataNow(static_cast<int>(r), g.data);
+  }
+}
+
 int HwndListBox::AddString(const std::string& text) {
-  return static_cast<int>(SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  const bool positional = Positional();  // first: it counts the items there were before
+  if (!positional && updateDepth_ > 0) {
+    if (gathered_.empty()) listed_ = static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0));
+    gathered_.push_back(Gathered{text, 0});
+    return listed_ + static_cast<int>(gathered_.size()) - 1;
+  }
+  LRESULT r = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (r >= 0 && positional && static_cast<size_t>(r) <= rows_.size()) rows_.insert(rows_.begin() + r, 0);
+  return static_cast<int>(r);
 }
 
 int HwndListBox::InsertString(int index, const std::string& text) {
+  Settle();
+  const bool positional = Positional();
   LRESULT r = SendMessageA(hwnd_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+  if (r >= 0 && positional && static_cast<size_t>(r) <= rows_.size()) rows_.insert(rows_.begin() + r, 0);
   return r < 0 ? -1 : static_cast<int>(r);
 }
 
 int HwndListBox::DeleteString(int index) {
+  Settle();
+  if (Positional()) {
+    LRESULT r = SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
+    if (r >= 0 && index >= 0 && static_cast<size_t>(index) < rows_.size()) rows_.erase(rows_.begin() + index);
+    return r < 0 ? -1 : static_cast<int>(r);
+  }
   if (index >= 0 && index < Count()) FreeSlotOf(index);
   LRESULT r = SendMessageA(hwnd_, LB_DELETESTRING, index, 0);
   return r < 0 ? -1 : static_cast<int>(r);
 }
 
 void HwndListBox::Clear() {
+  gathered_.clear();
   SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
   data_.clear();
   freeSlots_.clear();
+  rows_.clear();
 }
 
 std::string HwndListBox::Text(int index) const {
+  Settle();
   LRESULT n = SendMessageA(hwnd_, LB_GETTEXTLEN, index, 0);
   if (n < 0) return "";
   std::vector<char> buf(static_cast<size_t>(n) + 1);
@@ -62,6 +120,19 @@ std::string HwndListBox::Text(int index) const {
 }
 
 void HwndListBox::SetItemData(int index, int64_t data) {
+  if (!gathered_.empty() && index >= listed_) {  // an item still gathered (only added ones are)
+    size_t k = static_cast<size_t>(index - listed_);
+    if (k < gathered_.size()) gathered_[k].data = data;
+    return;
+  }
+  SetItemDataNow(index, data);
+}
+
+void HwndListBox::SetItemDataNow(int index, int64_t data) {
+  if (Positional()) {
+    if (index >= 0 && static_cast<size_t>(index) < rows_.size()) rows_[static_cast<size_t>(index)] = data;
+    return;
+  }
   if (index < 0 || index >= Count()) return;
   if (!dataTable_) {
     SendMessageA(hwnd_, LB_SETITEMDATA, index, static_cast<LPARAM>(data));
@@ -84,6 +155,8 @@ void HwndListBox::SetItemData(int index, int64_t data) {
 }
 
 int64_t HwndListBox::ItemData(int index) const {
+  Settle();
+  if (Positional()) return index >= 0 && static_cast<size_t>(index) < rows_.size() ? rows_[static_cast<size_t>(index)] : 0;
   if (index < 0 || index >= Count()) return 0;
   LRESULT value = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
   if (!dataTable_) return static_cast<int64_t>(value);
@@ -103,11 +176,13 @@ void HwndListBox::BeginUpdate() {
 
 void HwndListBox::EndUpdate() {
   if (updateDepth_ == 0 || --updateDepth_ > 0) return;
+  Settle();
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 std::vector<int> HwndListBox::SelectedItems() const {
+  Settle();
   std::vector<int> out;
   LRESULT n = SendMessageA(hwnd_, LB_GETSELCOUNT, 0, 0);
   if (n <= 0) return out;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "core/app_state.h"
@@ -74,6 +75,18 @@ TEST_F(WorkerTest, StopReportsAJobThatDoesNotListen) {
   release = true;
   app::JoinWorker();
   EXPECT_EQ(core::IsBusy(), 0);
+}
+
+TEST(WorkerExitTest, TheProgramEndsNormallyAfterABatchThatEndedOnItsOwn) {
+  // The window's batch ends by itself and nobody joins its thread before the program exits.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        app::StartWorker([] {});
+        while (app::WorkerRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

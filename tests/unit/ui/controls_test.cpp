@@ -210,6 +210,35 @@ TYPED_TEST(ListControlTest, ItemDataOf64BitsFollowsItsItemAndGoesWithClear) {
   EXPECT_EQ(list->ItemData(0), 0);
 }
 
+TYPED_TEST(ListControlTest, UnsortedItemDataFollowsInsertsAndDeletes) {
+  auto list = TypeParam::List(false);
+  list->SetItemData(list->AddString("a"), 1);
+  list->SetItemData(list->AddString("b"), 2);
+  list->SetItemData(list->InsertString(0, "c"), 3);
+  list->SetItemData(list->InsertString(-1, "d"), 4);
+  list->AddString("e");  // no data
+  EXPECT_EQ(Texts(*list), (std::vector<std::string>{"c", "a", "b", "d", "e"}));
+  EXPECT_EQ(list->ItemData(0), 3);
+  EXPECT_EQ(list->ItemData(1), 1);
+  EXPECT_EQ(list->ItemData(3), 4);
+  EXPECT_EQ(list->ItemData(4), 0);
+  EXPECT_EQ(list->DeleteString(1), 4);
+  EXPECT_EQ(list->ItemData(1), 2);
+  EXPECT_EQ(list->InsertString(9, "x"), -1);  // refused: nothing moves
+  EXPECT_EQ(list->DeleteString(9), -1);
+  list->SetItemData(4, 9);                     // out of range: nothing kept
+  EXPECT_EQ(list->ItemData(4), 0);
+  EXPECT_EQ(list->ItemData(2), 4);
+  {
+    ui::ListUpdate batch(*list);
+    list->Clear();
+    for (int i = 0; i < 100; ++i) list->SetItemData(list->AddString("n" + std::to_string(i)), int64_t{i} << 33);
+  }
+  ASSERT_EQ(list->Count(), 100);
+  EXPECT_EQ(list->ItemData(0), 0);
+  EXPECT_EQ(list->ItemData(99), int64_t{99} << 33);
+}
+
 TYPED_TEST(ListControlTest, CaretAndSelectionFollowTheirItems) {
   auto list = TypeParam::List(true);
   for (const char* s : {"b", "d", "f"}) list->AddString(s);
@@ -271,6 +300,17 @@ TYPED_TEST(ListControlTest, BatchUpdateGivesTheSameList) {
   }
   // The list is usable as before once the batch is over.
   EXPECT_EQ(list->AddString("m1"), 4);
+}
+
+TYPED_TEST(ListControlTest, BatchKeepsEqualTextsInArrivalOrderAfterThoseAlreadyThere) {
+  auto list = TypeParam::List(true);
+  list->AddString("Beta");
+  {
+    ui::ListUpdate batch(*list);
+    for (const char* s : {"BETA", "alpha", "beta"}) list->AddString(s);
+    EXPECT_EQ(list->Count(), 4);
+  }
+  EXPECT_EQ(Texts(*list), (std::vector<std::string>{"alpha", "Beta", "BETA", "beta"}));
 }
 
 TYPED_TEST(ListControlTest, ComboBoxSortsAndSelectsAsTheList) {
