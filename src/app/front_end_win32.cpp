@@ -1,10 +1,16 @@
 // The Win32 front end: views updated on the UI thread, handed over from workers by a posted message.
 #include "app/front_end_win32.h"
 
+#include <chrono>
+#include <condition_variable>
+
+#include "app/status_dialog_win32.h"
 #include "app/windows_win32.h"
 #include "core/app_state.h"
 #include "core/message_log.h"
+#include "ftp/control.h"
 #include "resources/resource.h"
+#include "ui/message_box.h"
 
 namespace app {
 namespace {
@@ -22,9 +28,81 @@ LRESULT CALLBACK FlushProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 HWND MainHwnd() { return static_cast<HWND>(core::App().mainWindow.load()); }
 
+// A question a worker has handed to the UI thread.
+struct UiQuestion {
+  std::mutex lock;
+  std::condition_variable answered;
+  bool showing = false, done = false, abandoned = false;
+  HWND window = nullptr;  // the dialog or message box asking it, once it is up
+  int result = 0;
+};
+
+// The question being shown on the UI thread, whose window the hook below notes.
+UiQuestion* capturing = nullptr;
+HHOOK captureHook = nullptr;
+
+LRESULT CALLBACK CaptureQuestionWindow(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && capturing) {
+    HWND h = reinterpret_cast<HWND>(wParam);
+    char cls[16] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0) {
+      std::lock_guard<std::mutex> guard(capturing->lock);
+      if (!capturing->window) capturing->window = h;
+    }
+  }
+  return CallNextHookEx(captureHook, code, wParam, lParam);
+}
+
+// Cancel, Close and Exit raise one of these; a worker's question is then given up.
+struct CancelMarks {
+  int batch = ftp::Conn().batchCancel.load();
+  int abort = ftp::Conn().abortFlag.load();
+  bool Raised() const {
+    return (batch == 0 && ftp::Conn().batchCancel.load() != 0) || (abort == 0 && ftp::Conn().abortFlag.load() != 0);
+  }
+};
+
 }  // namespace
 
+// The progress label in use while HASH is off, written on the UI thread.
+class Win32FrontEnd::ProgressLabel : public ui::Label {
+ public:
+  ProgressLabel(Win32FrontEnd* fe, int slot) : fe_(fe), slot_(slot) {}
+  void SetText(const std::string& text) override {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      text_ = text;
+    }
+    Win32FrontEnd* fe = fe_;
+    const int slot = slot_;
+    fe_->RunOnUiThread([fe, slot, text] {
+      if (HWND h = fe->progressLabels_[slot]) {
+        SetWindowTextA(h, text.c_str());
+        UpdateWindow(h);
+      }
+    });
+  }
+  std::string Text() const override {  // the text last set, shown or about to be
+    std::lock_guard<std::mutex> guard(lock_);
+    return text_;
+  }
+  void SetEnabled(bool) override {}  // a progress label is always enabled
+  bool IsEnabled() const override { return true; }
+
+ private:
+  Win32FrontEnd* fe_;
+  int slot_;
+  mutable std::mutex lock_;
+  std::string text_;
+};
+
 Win32FrontEnd::Win32FrontEnd() : uiThread_(GetCurrentThreadId()) {
+  auto runOnUi = [this](std::function<void()> action) { RunOnUiThread(std::move(action)); };
+  statusDialog_ = std::make_unique<Win32StatusDialog>(runOnUi);
+  localProgress_ = std::make_unique<ProgressLabel>(this, 0);
+  remoteProgress_ = std::make_unique<ProgressLabel>(this, 1);
+  progress_ = std::make_unique<StatusProgressPort>(statusDialog_.get(), localProgress_.get(), remoteProgress_.get());
   HINSTANCE inst = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
   wc.lpfnWndProc = FlushProc;
@@ -35,6 +113,7 @@ Win32FrontEnd::Win32FrontEnd() : uiThread_(GetCurrentThreadId()) {
 }
 
 Win32FrontEnd::~Win32FrontEnd() {
+  DestroyStatusDialog();
   if (messageWindow_) DestroyWindow(messageWindow_);
 }
 
@@ -121,25 +200,83 @@ void Win32FrontEnd::AppendLogLine(const std::string& line) {
   });
 }
 
-void Win32FrontEnd::ProgressOpen(bool, const std::string&) {
-  progressOpen_ = true;
-}
-
-void Win32FrontEnd::ProgressText(const std::string& text) {
-  RunOnUiThread([this, text] {
-    if (progress_) {
-      SetWindowTextA(progress_, text.c_str());
-      UpdateWindow(progress_);
+int Win32FrontEnd::AskOnUiThread(std::function<int()> ask, int cancelled) {
+  auto q = std::make_shared<UiQuestion>();
+  const CancelMarks marks;
+  RunOnUiThread([q, ask, marks] {
+    {
+      std::lock_guard<std::mutex> guard(q->lock);
+      if (q->abandoned) return;
+      q->showing = true;
     }
+    int result = 0;
+    bool asked = false;
+    if (!marks.Raised()) {  // no question once the batch is being stopped
+      UiQuestion* outer = capturing;
+      capturing = q.get();
+      HHOOK hook = SetWindowsHookExA(WH_CBT, CaptureQuestionWindow, nullptr, GetCurrentThreadId());
+      HHOOK outerHook = captureHook;
+      captureHook = hook;
+      result = ask();
+      asked = true;
+      if (hook) UnhookWindowsHookEx(hook);
+      captureHook = outerHook;
+      capturing = outer;
+    }
+    std::lock_guard<std::mutex> guard(q->lock);
+    q->result = result;
+    q->done = asked;
+    q->abandoned = q->abandoned || !asked;
+    q->answered.notify_all();
   });
+  std::unique_lock<std::mutex> lk(q->lock);
+  while (!q->done && !q->abandoned) {
+    if (marks.Raised()) {
+      q->abandoned = true;
+      if (q->showing) {  // take the question down; the UI thread ends it (never this thread)
+        RunOnUiThread([q, cancelled] {
+          HWND w;
+          {
+            std::lock_guard<std::mutex> guard(q->lock);
+            w = q->done ? nullptr : q->window;
+          }
+          if (w && IsWindow(w)) EndDialog(w, cancelled);
+        });
+      }
+      break;
+    }
+    q->answered.wait_for(lk, std::chrono::milliseconds(50));
+  }
+  return q->done && !q->abandoned ? q->result : cancelled;
 }
 
-void Win32FrontEnd::ProgressClose() {
-  progressOpen_ = false;
-  ProgressText("");
+int Win32FrontEnd::ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool owned) {
+  if (GetCurrentThreadId() == uiThread_) return Win32Dialogs::ShowMessage(text, caption, flags, owned);
+  const unsigned buttons = flags & 0xF;
+  const int cancelled = buttons == ui::kMbYesNo ? ui::kIdNo : ui::kIdCancel;
+  return AskOnUiThread([this, text, caption, flags, owned] { return Win32Dialogs::ShowMessage(text, caption, flags, owned); },
+                       cancelled);
 }
 
-bool Win32FrontEnd::ProgressIsOpen() const { return progressOpen_; }
+int Win32FrontEnd::Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
+                          const std::vector<std::string>& history) {
+  if (GetCurrentThreadId() == uiThread_) return Win32Dialogs::Prompt(kind, promptText, input, history);
+  // The UI thread works on copies: a worker that gives up must not have its strings written later.
+  auto answer = std::make_shared<std::string>(input);
+  int ok = AskOnUiThread(
+      [this, kind, promptText, answer, history] { return Win32Dialogs::Prompt(kind, promptText, *answer, history); },
+      0);
+  if (ok == 1) input = *answer;
+  return ok == 1 ? 1 : 0;
+}
+
+void Win32FrontEnd::ProgressOpen(bool sending, const std::string& statusText) { progress_->Open(sending, statusText); }
+
+void Win32FrontEnd::ProgressText(const std::string& text) { progress_->SetProgress(text); }
+
+void Win32FrontEnd::ProgressClose() { progress_->Close(); }
+
+bool Win32FrontEnd::ProgressIsOpen() const { return progress_->IsOpen(); }
 
 void Win32FrontEnd::SetMainCaption(const std::string& caption) {
   RunOnUiThread([caption] {
@@ -194,6 +331,9 @@ void Win32FrontEnd::SetRemoteButtons(HWND mkd, HWND rmd, HWND rename, HWND dele)
   remote_[3] = dele;
 }
 
-void Win32FrontEnd::SetProgressLabel(HWND label) { progress_ = label; }
+void Win32FrontEnd::SetProgressLabels(HWND local, HWND remote) {
+  progressLabels_[0] = local;
+  progressLabels_[1] = remote;
+}
 
 }  // namespace app

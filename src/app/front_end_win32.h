@@ -1,14 +1,18 @@
-// The Win32 shell's front end: the status lines, the log window, the caption and the remote
-// buttons of the real main window. Calls from a worker thread are handed to the UI thread
-// (posted, never waited for); calls on the UI thread act at once.
+// The Win32 shell's front end: the status lines, the log window, the transfer status dialog, the
+// caption and the remote buttons of the real main window. Calls from a worker thread are handed
+// to the UI thread (posted, never waited for); calls on the UI thread act at once. A worker's
+// questions (prompts, message boxes) are asked on the UI thread while the worker waits for the
+// answer; Cancel, Close and Exit end that wait (the question then counts as cancelled).
 #pragma once
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "app/status_dialog.h"
 #include "core/shell_win32.h"
 
 namespace app {
@@ -21,6 +25,9 @@ class Win32FrontEnd : public core::Win32Dialogs {
 
   void ShowStatusLines(const std::string& upper, const std::string& lower, bool setUpper) override;
   void AppendLogLine(const std::string& line) override;
+  int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool owned) override;
+  int Prompt(ui::PromptKind kind, const std::string& promptText, std::string& input,
+             const std::vector<std::string>& history) override;
   void ProgressOpen(bool sending, const std::string& statusText) override;
   void ProgressText(const std::string& text) override;
   void ProgressClose() override;
@@ -35,7 +42,8 @@ class Win32FrontEnd : public core::Win32Dialogs {
   // Where the views are (nullptr: none yet).
   void SetStatusLabels(HWND upper, HWND lower);
   void SetRemoteButtons(HWND mkd, HWND rmd, HWND rename, HWND dele);
-  void SetProgressLabel(HWND label);
+  // The progress labels used while HASH is off: the local one for sends, the remote one for receives.
+  void SetProgressLabels(HWND local, HWND remote);
 
   // Runs `action` on the UI thread: at once when called there, else posted (never waited for).
   void RunOnUiThread(std::function<void()> action);
@@ -44,12 +52,18 @@ class Win32FrontEnd : public core::Win32Dialogs {
   DWORD uiThread() const { return uiThread_; }
 
  private:
+  class ProgressLabel;
   void ApplyStatusLines(bool setUpper);
+  // Runs `ask` on the UI thread and waits for its answer; `cancelled` when the wait was given up.
+  int AskOnUiThread(std::function<int()> ask, int cancelled);
   DWORD uiThread_;
   HWND messageWindow_ = nullptr;
-  HWND upper_ = nullptr, lower_ = nullptr, progress_ = nullptr;
+  HWND upper_ = nullptr, lower_ = nullptr;
+  HWND progressLabels_[2] = {};  // local, remote (UI thread)
   HWND remote_[4] = {};
-  bool progressOpen_ = false;
+  std::unique_ptr<StatusDialogView> statusDialog_;
+  std::unique_ptr<ProgressLabel> localProgress_, remoteProgress_;
+  std::unique_ptr<StatusProgressPort> progress_;  // used by the thread that runs the transfer
   std::mutex lock_;
   std::vector<std::function<void()>> pending_;
   bool statusPending_ = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/about_win32.h"
+#include "app/associate_dialog_win32.h"
 #include "app/batch.h"
 #include "app/confirm_delete_win32.h"
 #include "app/file_commands.h"
@@ -29,6 +30,7 @@
 #include "core/shell_win32.h"
 #include "ftp/control.h"
 #include "listing/dir_list.h"
+#include "local/associations.h"
 #include "local/local_list.h"
 #include "profiles/session_profile.h"
 #include "resources/resource.h"
@@ -336,9 +338,7 @@ class Win32MainHost : public MainWindowHost {
   }
   void ShowOptions() override { ShowOptionsDialog(mainWindow, state); }
   void ShowAbout() override { ShowAboutBox(mainWindow); }
-  void ShowAssociations() override {
-    core::LogMessage("The associations dialog is not available in this build.");
-  }
+  void ShowAssociations() override { local::EditAssociations(""); }
   void ShowLogWindow() override { app::ShowLogWindow(); }
   ui::ListBox* RecreateRemoteFileList() override {
     if (controls[kCtlRemoteFiles]) DestroyWindow(controls[kCtlRemoteFiles]);
@@ -488,11 +488,12 @@ void OnCreate(HWND hwnd) {
   AttachPanes(state.local, state.remote);
   SetBatchView(&batchView);
   InstallWin32ConfirmDelete();
+  InstallWin32Associations();
   if (frontEnd) {
     frontEnd->SetStatusLabels(controls[kCtlStatusUpper], controls[kCtlStatusLower]);
     frontEnd->SetRemoteButtons(controls[kCtlRemoteButtons + kPaneMkDir], controls[kCtlRemoteButtons + kPaneRmDir],
                                controls[kCtlRemoteButtons + kPaneRename], controls[kCtlRemoteButtons + kPaneDelete]);
-    frontEnd->SetProgressLabel(controls[kCtlRemoteProgress]);
+    frontEnd->SetProgressLabels(controls[kCtlLocalProgress], controls[kCtlRemoteProgress]);
   }
 
   HMENU sys = GetSystemMenu(hwnd, FALSE);
@@ -555,7 +556,7 @@ void CloseWindowNow(HWND hwnd) {
   if (frontEnd) {
     frontEnd->SetStatusLabels(nullptr, nullptr);
     frontEnd->SetRemoteButtons(nullptr, nullptr, nullptr, nullptr);
-    frontEnd->SetProgressLabel(nullptr);
+    frontEnd->SetProgressLabels(nullptr, nullptr);
   }
   SetBatchView(nullptr);
   DetachPanes();

@@ -265,4 +265,19 @@ std::vector<std::string> SectionNames(const std::string& file) {
   return out;
 }
 
+std::vector<std::string> KeyNames(const std::string& file, const std::string& section) {
+  std::lock_guard<std::mutex> lock(StoreMutex());
+  std::vector<std::string> out;
+  const std::vector<Line>& lines = Current(file).lines;
+  int h = FindSection(lines, section);
+  if (h < 0) return out;
+  for (size_t i = h + 1, e = SectionEnd(lines, h); i < e; ++i) {
+    if (lines[i].kind != Line::kKey) continue;
+    bool seen = false;
+    for (const auto& k : out) seen = seen || EqualNoCase(k, lines[i].name);
+    if (!seen) out.push_back(lines[i].name);
+  }
+  return out;
+}
+
 }  // namespace core::ini

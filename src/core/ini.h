@@ -38,5 +38,7 @@ bool WriteUnsigned(const std::string& file, const std::string& section, const st
 
 // The names of every section of the file, in file order (each once).
 std::vector<std::string> SectionNames(const std::string& file);
+// The keys of the first section of that name, in file order (each once).
+std::vector<std::string> KeyNames(const std::string& file, const std::string& section);
 
 }  // namespace core::ini

@@ -23,4 +23,12 @@ bool WriteAssociation(const std::string& ext, const std::string& command) {
   return !ext.empty() && core::ini::Write(StoreFile(), "Extensions", ext.c_str(), command.c_str());
 }
 
+std::vector<std::pair<std::string, std::string>> ListAssociations() {
+  std::vector<std::pair<std::string, std::string>> out;
+  const std::string file = StoreFile();
+  for (const std::string& ext : core::ini::KeyNames(file, "Extensions"))
+    out.emplace_back(ext, core::ini::ReadString(file, "Extensions", ext, "", kAssociationMax));
+  return out;
+}
+
 }  // namespace local

@@ -84,4 +84,17 @@ std::string AssociationToStore(std::string ext, std::string command) {
   return command;
 }
 
+AssociateLists AssociateDialogLists(const std::vector<std::pair<std::string, std::string>>& entries) {
+  AssociateLists lists;
+  for (const auto& [ext, command] : entries) {
+    if (!ext.empty()) lists.extensions.push_back(Lower(ext));
+    std::string program = Lower(command.substr(0, command.find(' ')));
+    if (program.empty()) continue;
+    bool covered = false;
+    for (const std::string& item : lists.programs) covered = covered || item.compare(0, program.size(), program) == 0;
+    if (!covered) lists.programs.push_back(program);
+  }
+  return lists;
+}
+
 }  // namespace local

@@ -2,6 +2,8 @@
 // or opened with the program its extension is associated with.
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace local {
 
@@ -21,6 +23,16 @@ bool StartCommand(const std::string& commandLine);
 // elsewhere a settings file of the same form in the per-user folder.
 std::string ReadAssociation(const std::string& ext);
 bool WriteAssociation(const std::string& ext, const std::string& command);
+// Every stored association as (extension, command), in the store's order.
+std::vector<std::pair<std::string, std::string>> ListAssociations();
+
+// The associations dialog's two drop-down lists from the stored associations: every extension
+// in lower case, and the program of each command (up to its first blank) in lower case, left
+// out when an item already begins with the same text.
+struct AssociateLists {
+  std::vector<std::string> extensions, programs;
+};
+AssociateLists AssociateDialogLists(const std::vector<std::pair<std::string, std::string>>& entries);
 
 // Asks the user for an association (DLG_ASSOCIATE): 1 when one was saved, 0 on Cancel.
 class AssociatePort {

@@ -78,6 +78,16 @@
 #define IDM_POPUP_ASSOCIATE 1601
 #define IDM_POPUP_OPTIONS 9036
 
+// ---- The transfer status dialog (DLG_ABORT) ----
+#define IDC_STATUS_TEXT 831      // what is being transferred
+#define IDC_STATUS_PROGRESS 104  // bytes, rate and times so far
+#define IDC_STATUS_BAR 116       // the percentage bar
+
+// ---- The associations dialog (DLG_ASSOCIATE) ----
+#define IDC_ASSOC_EXT 121
+#define IDC_ASSOC_COMMAND 122
+#define IDC_ASSOC_BROWSE 123
+
 // ---- Help contexts (topics of MIRVAN.HLP) ----
 #define HLP_CONTENTS 10
 #define HLP_CONNECT 30
@@ -110,6 +120,7 @@
 #define IDC_ABOUT_MATH 916
 #define IDC_ABOUT_DISK 918
 #define HLP_ABOUT 380
+#define HLP_ASSOCIATE 530
 #define MIRVAN_VERSION_NUMBERS 3, 0, 0, 0
 #define MIRVAN_VERSION_TEXT "3.00"
 // ---- Session profile dialogs: DLG_HOST and DLG_ADV_CONNECT ----

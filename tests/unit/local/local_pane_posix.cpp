@@ -196,6 +196,22 @@ TEST_F(Associations, RunOrOpen) {
                                                  "c:\\paint\\pbrush.exe pic.bmp"}));
 }
 
+// The dialog's lists come from the store: extensions in lower case, each program once (a program
+// that an item already begins with is left out).
+TEST_F(Associations, DialogListsFromTheStore) {
+  local::WriteAssociation("DOC", "C:\\W\\Write.exe ^.doc");
+  local::WriteAssociation("txt", "c:\\w\\write.exe ^.txt");
+  local::WriteAssociation("bmp", "pbrush ^.bmp");
+  local::WriteAssociation("wri", "c:\\w\\write");
+  local::WriteAssociation("pcx", "pbrush.exe ^.pcx");
+  auto entries = local::ListAssociations();
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(entries[0], (std::pair<std::string, std::string>{"DOC", "C:\\W\\Write.exe ^.doc"}));
+  local::AssociateLists lists = local::AssociateDialogLists(entries);
+  EXPECT_EQ(lists.extensions, (std::vector<std::string>{"doc", "txt", "bmp", "wri", "pcx"}));
+  EXPECT_EQ(lists.programs, (std::vector<std::string>{"c:\\w\\write.exe", "pbrush", "pbrush.exe"}));
+}
+
 TEST(AssociationDialog, OkRule) {
   EXPECT_EQ(local::AssociationToStore("txt", "ed.exe"), "ed.exe ^.txt");
   EXPECT_EQ(local::AssociationToStore("txt", "ed.exe ^.doc"), "ed.exe ^.txt");
