@@ -156,11 +156,12 @@ void ConnectCommand(MainWindowState& w, bool fromButton) {
     c.abortFlag = 0;
     profiles::SessionProfile& p = profiles::CurrentProfile();
     p = chosen;
-    if (w.local.mask) w.local.mask->SetText(p.localMask);
+    // A profile without a local mask shows every file, and the field says so.
+    if (w.local.mask) w.local.mask->SetText(p.localMask.empty() ? "*.*" : p.localMask);
     if (w.remote.mask) w.remote.mask->SetText(p.remoteMask);
+    ReadLocalMask(w);
     if (!p.localDir.empty()) {
       ftp::SetLocalDir(p.localDir == "origdir" ? core::App().startDirectory : p.localDir);
-      ReadLocalMask(w);
       if (w.panes) w.panes->FillLocalLists();
     }
     if (ui::ListBox* files = w.host->RecreateRemoteFileList()) w.remote.files = files;
@@ -560,6 +561,8 @@ bool OnCloseRequest(MainWindowState& w) {
   if (WorkerRunning()) {
     core::LogLine("Aborting thread.");
     StopWorker();
+  } else {
+    StopWorker(0);  // a worker that ended on its own is joined before the program ends
   }
   CloseConnections(true, false);
   profiles::SaveCurrentSessionName();
@@ -574,26 +577,27 @@ void RunDeferredAbort(MainWindowState& w) {
   FinishAbort(w, id, false);
 }
 
+void KeepAliveTimer(MainWindowState& w) {
+  // A worker owns the control connection while it runs, also between its commands.
+  if (core::IsBusy() || WorkerRunning() || w.closing || w.deferredAbort) return;
+  if (ftp::KeepAliveTick()) HandleCommand(w, IDM_POPUP_CLOSE);
+}
+
 void HandleDroppedFiles(MainWindowState& w, const std::vector<std::string>& names) {
   ftp::ConnectionState& c = ftp::Conn();
-  c.batchCancel = 0;
-  const int n = static_cast<int>(names.size());
   if (!c.connected) {
     core::LogMessage("NOT CONNECTED!! File(s) ignored.");
     return;
   }
-  if (c.commandDepth != 0) {
+  // A batch on the worker owns the connection as much as a command of this thread does.
+  if (c.commandDepth != 0 || core::IsBusy()) {
     core::LogMessage("Busy!! File(s) ignored.");
     return;
   }
-  for (int i = 0; i < n; ++i) {
-    std::string name = names[static_cast<size_t>(i)];
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    int result = w.panes ? w.panes->SendOneFile(name, i + 1, n, core::Settings().prompt != 0) : 0;
-    if (result != 2 || c.batchCancel) break;
-  }
-  if (core::Settings().doupdate) ListRemote(w, 1);
+  if (!w.panes) return;
+  w.panes->DropFiles(names);
+  EnableRemoteDirButtons(w);
+  EnableRemoteFileButtons(w);
 }
 
 }  // namespace app

@@ -81,6 +81,9 @@ class PaneCommands {
   // The class of the transfer's reply (2: done).
   virtual int SendOneFile(const std::string& localName, int k, int n, bool ask) = 0;
   virtual int ReceiveOneFile(const std::string& remoteName, int k, int n, bool ask) = 0;
+  // Files dropped on the window: each sent as one file, numbered of the files among them; a
+  // directory or an over-long name is refused with a log line. The number of files sent.
+  virtual int DropFiles(const std::vector<std::string>& paths) = 0;
   // Shows a file in the viewer (LIST and NLST of the popup).
   virtual void ShowInViewer(const std::string& path) = 0;
 };
@@ -159,7 +162,13 @@ bool OnCloseRequest(MainWindowState& w);
 // HandleCommand calls it on return; the shell may also call it when idle. Does nothing otherwise.
 void RunDeferredAbort(MainWindowState& w);
 
-// Files dropped on the main window (the shell discards a drop while BusyFlag is set).
+// The keep-alive timer's tick (KEEPALIVE seconds, 0 off). Only while the window is idle: nothing
+// while BusyFlag is set, a worker runs, or a close is under way. A connection the server closed
+// while idle is shown closed as Close shows it (caption, "&Connect", remote lists emptied).
+void KeepAliveTimer(MainWindowState& w);
+
+// Files dropped on the main window: refused with a log line while not connected, or while an
+// operation or a batch runs; otherwise handed to the pane commands.
 void HandleDroppedFiles(MainWindowState& w, const std::vector<std::string>& names);
 
 }  // namespace app

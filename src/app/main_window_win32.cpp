@@ -407,7 +407,7 @@ void TabFrom(int index) {
 
 LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const int index = ControlIndex(hwnd);
-  WNDPROC own = index >= 0 ? ownProcs[index] : nullptr;
+  WNDPROC own = index >= 0 && index < kMainControlCount ? ownProcs[index] : nullptr;
   if (!own) return DefWindowProcA(hwnd, msg, wParam, lParam);
   const bool localMask = index == kCtlLocalButtons + kPaneMask, remoteMask = index == kCtlRemoteButtons + kPaneMask;
   switch (msg) {
@@ -756,11 +756,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_DROPFILES: {
+      // While a batch or a listing runs the drop is refused (with a log line) and discarded.
       HDROP drop = reinterpret_cast<HDROP>(wParam);
-      if (core::IsBusy()) {  // a batch or a listing runs: the drop is discarded
-        DragFinish(drop);
-        return 0;
-      }
       std::vector<std::string> names;
       const UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
       for (UINT i = 0; i < n; ++i) {
@@ -773,9 +770,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_TIMER:
-      // KEEPALIVE: a connection the server closed while idle is shown closed, as Close does.
       if (wParam != ftp::kKeepAliveTimerId) break;
-      if (ftp::KeepAliveTick()) HandleCommand(state, IDM_POPUP_CLOSE);
+      KeepAliveTimer(state);
       return 0;
     case WM_CLOSE:
       if (OnCloseRequest(state)) CloseWindowNow(hwnd);

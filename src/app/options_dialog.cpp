@@ -6,6 +6,8 @@
 
 #include "app/main_window.h"
 #include "app/session_dialog.h"
+#include "app/worker.h"
+#include "core/app_state.h"
 #include "core/ini.h"
 #include "core/message_log.h"
 #include "core/settings.h"
@@ -280,6 +282,13 @@ void SessionOptionsDialog::SaveAsDefault() {
 }
 
 void ApplySessionOptionsChange(MainWindowState& w, const SessionOptionsChange& change) {
+  // A listing or a batch may be filling the remote lists right now (the window answers while it
+  // works): the list must not be destroyed under it, nor the listing parsed twice at once.
+  if ((change.sortlbx || change.hostType) && (core::IsBusy() || WorkerRunning())) {
+    core::LogMessage("The remote lists follow the new options at the next connection.");
+    EnableAllButtons(w);
+    return;
+  }
   if (change.sortlbx && w.host) {
     if (ui::ListBox* files = w.host->RecreateRemoteFileList()) w.remote.files = files;
     AttachRemotePane(w);

@@ -51,6 +51,8 @@ int FilePaneCommands::ReceiveOneFile(const std::string& remoteName, int k, int n
   return app::ReceiveOneFile(remoteName, static_cast<unsigned>(k), static_cast<unsigned>(n), ask);
 }
 
+int FilePaneCommands::DropFiles(const std::vector<std::string>& paths) { return app::DropFiles(paths); }
+
 void FilePaneCommands::ShowInViewer(const std::string& path) { local::ViewFile(path); }
 
 }  // namespace app

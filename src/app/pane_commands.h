@@ -24,6 +24,7 @@ class FilePaneCommands : public PaneCommands {
   void UploadTree() override;
   void DownloadTree() override;
   int SendOneFile(const std::string& localName, int k, int n, bool ask) override;
+  int DropFiles(const std::vector<std::string>& paths) override;
   int ReceiveOneFile(const std::string& remoteName, int k, int n, bool ask) override;
   void ShowInViewer(const std::string& path) override;
 

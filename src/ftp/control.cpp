@@ -216,6 +216,7 @@ int SendCommandLine(Socket s, std::string text) {
   text += "\r\n";
   int sent = SendAll(s, text.data(), static_cast<int>(text.size()));
   if (sent < static_cast<int>(text.size())) MarkLost(s);
+  Conn().lastCommandMs = platform::CurrentClock().NowMs();  // the keep-alive's idle time starts here
   return sent;
 }
 
@@ -447,7 +448,6 @@ int KeepAliveTick() {
   if (!closed) {
     LogLine("NOOP");
     closed = SendCommandLine(s, "NOOP") <= 0 || GetReply(s) == 0 || c.lastReplyCode == kCodeLost;
-    c.lastCommandMs = now;
   }
   if (!closed) return 0;
   LogLine("Connection closed by the server");

@@ -51,7 +51,7 @@ struct ConnectionState {
   bool utf8Names = false;                    // OPTS UTF8 ON was accepted
   bool epsvRefused = false;                  // EPSV was refused: PASV for the rest of the connection
   bool mlsdAllowed = false;                  // the profile leaves the host type to detection
-  std::atomic<uint64_t> lastCommandMs{0};    // clock time of the last command line sent
+  std::atomic<uint64_t> lastCommandMs{0};    // clock time of the last command line sent (the keep-alive's idle start)
   void ResetFeatures();
   // A control connection that timed out or broke: it is shut down, and nothing more is sent on
   // it or read from it (until CloseSocket releases it).

@@ -341,13 +341,16 @@ int DoDirList(int refresh) {
     ListingContext ctx = CurrentListingContext(dirs, files, pane.remoteDirName);
     ctx.mlsd = CurrentListingIsMlsd();
     // A long listing keeps the window answering while it fills, and Cancel stops it; a Cancel
-    // from before this fill does not.
+    // from before this fill does not. Meanwhile the fill counts as an operation on the
+    // connection, so that Close and Exit wait for it (they stop it).
     conn.abortFlag = 0;
     ctx.between = [] {
       ui::Front().PumpWaitingMessages();
       return ftp::Conn().abortFlag.load() == 0;
     };
+    ++conn.commandDepth;
     ParseListing(file, ctx);
+    --conn.commandDepth;
     return 1;
   }
   if (hostType != ftp::kHostRsx) {

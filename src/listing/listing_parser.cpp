@@ -67,7 +67,7 @@ std::string Printable(const char* name) {
 void AddDirEntry(const ListingContext& ctx, const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return;
   if (!IsSafeDirName(name)) {
-    core::LogMessage("[x] unsafe directory name not listed: %s", Printable(name).c_str());
+    core::LogMessage("unsafe directory name not listed: %s", Printable(name).c_str());
     return;
   }
   if (ctx.dirList != nullptr) ctx.dirList->AddString(name);

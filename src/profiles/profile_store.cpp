@@ -97,9 +97,11 @@ int LoadSessionProfile(SessionProfile& p) {
   s.amode = profiles::ReadProfileInt(p, "AMODE", s.amode);
   s.vlink = profiles::ReadProfileInt(p, "VLINK", s.vlink);
   s.usewave = profiles::ReadProfileInt(p, "usewave", s.usewave);
-  s.modernftp = profiles::ReadProfileInt(p, "MODERNFTP", s.modernftp);
-  s.resume = profiles::ReadProfileInt(p, "RESUME", s.resume);
-  s.keepalive = profiles::ReadProfileInt(p, "KEEPALIVE", s.keepalive);
+  // The additions for today's servers fall back to their own defaults, never to the values a
+  // previously loaded profile left behind.
+  s.modernftp = profiles::ReadProfileInt(p, "MODERNFTP", 1);
+  s.resume = profiles::ReadProfileInt(p, "RESUME", 0);
+  s.keepalive = profiles::ReadProfileInt(p, "KEEPALIVE", 0);
   return 1;
 }
 

@@ -85,6 +85,12 @@ class RecordingPaneCommands : public app::PaneCommands {
     calls.push_back("ReceiveOneFile " + name + " " + std::to_string(k) + "/" + std::to_string(n) + (ask ? " ask" : ""));
     return 2;
   }
+  int DropFiles(const std::vector<std::string>& paths) override {
+    std::string call = "DropFiles";
+    for (const std::string& p : paths) call += " " + p;
+    calls.push_back(call);
+    return static_cast<int>(paths.size());
+  }
   void ShowInViewer(const std::string& path) override { calls.push_back("ShowInViewer " + path); }
 
   std::vector<std::string> calls;

@@ -14,6 +14,7 @@
 #include "core/message_log.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "platform/clock.h"
 #include "ftp/control.h"
 #include "ftp/host_types.h"
 #include "listing/dir_list.h"
@@ -50,6 +51,7 @@ class MainWindowTest : public ::testing::Test {
     app::AttachRemotePane(win.state);  // as the window's creation does
   }
   void TearDown() override {
+    platform::SetClock(nullptr);
     testing_support::TestFront().SetPump(nullptr);
     app::StopWorker(5000);
     ftp::Conn().Reset();
@@ -345,19 +347,17 @@ TEST_F(MainWindowTest, DroppedFiles) {
   app::HandleDroppedFiles(win.state, names);
   EXPECT_TRUE(Logged("Busy!! File(s) ignored."));
   ftp::Conn().commandDepth = 0;
+  // A batch on the worker holds BusyFlag: the drop is refused the same way.
+  core::ResetMessageLog();
+  core::SetBusy(1);
+  app::HandleDroppedFiles(win.state, names);
+  EXPECT_TRUE(Logged("Busy!! File(s) ignored."));
+  core::SetBusy(0);
   EXPECT_TRUE(win.panes.calls.empty());
 
-  // Connected: one by one, lower-cased, numbered of 3, asking when PROMPT is on.
-  core::Settings().prompt = 1;
+  // Connected and idle: the names go to the sending (its rules are tested with the batches).
   app::HandleDroppedFiles(win.state, names);
-  EXPECT_EQ(win.panes.calls, (Calls{"SendOneFile c:\\data\\one.txt 1/3 ask", "SendOneFile c:\\data\\two.bin 2/3 ask",
-                                    "SendOneFile c:\\data\\three 3/3 ask"}));
-  // A failed send ends the batch.
-  win.panes.calls.clear();
-  win.panes.sendResults = {2, 5, 2};
-  core::Settings().prompt = 0;
-  app::HandleDroppedFiles(win.state, names);
-  EXPECT_EQ(win.panes.calls, (Calls{"SendOneFile c:\\data\\one.txt 1/3", "SendOneFile c:\\data\\two.bin 2/3"}));
+  EXPECT_EQ(win.panes.calls, (Calls{"DropFiles C:\\Data\\One.TXT C:\\Data\\two.bin C:\\Data\\THREE"}));
   ftp::Conn().connected = 0;
 }
 
@@ -522,6 +522,69 @@ TEST_F(MainWindowTest, ExitWhileAWorkerRuns) {
   ASSERT_TRUE(app::StartWorker([&] { ran = 1; }));
   app::JoinWorker();
   EXPECT_EQ(ran.load(), 1);
+}
+
+// The keep-alive timer of the window: NOOP only while the window is idle (never while BusyFlag
+// is set or a worker owns the connection); a connection the server closed while idle is logged
+// and shown closed.
+TEST_F(MainWindowTest, KeepAliveTimerOnlyWhileIdle) {
+  platform::FakeClock clock;
+  platform::SetClock(&clock);
+  core::Settings().keepalive = 10;
+  testing_support::ScriptedFtpServer server;
+  server.On("NOOP", "200 ok\r\n");
+  ConnectTo(server);
+  ftp::Conn().lastCommandMs = clock.now;
+  win.connect.SetText(app::kCloseText);
+  clock.Advance(60000);
+
+  core::SetBusy(1);
+  app::KeepAliveTimer(win.state);
+  core::SetBusy(0);
+  std::atomic<bool> release{false};
+  ASSERT_TRUE(app::StartWorker([&] {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }));
+  core::SetBusy(0);  // a worker counts even once BusyFlag has been cleared
+  app::KeepAliveTimer(win.state);
+  release = true;
+  app::JoinWorker();
+  EXPECT_TRUE(server.Transcript().empty());
+
+  app::KeepAliveTimer(win.state);
+  EXPECT_EQ(server.Transcript(), (std::vector<std::string>{"NOOP"}));
+  EXPECT_EQ(win.connect.Text(), "&Close");
+  EXPECT_EQ(ftp::Conn().connected.load(), 1);
+  ftp::Conn().ctrl_skt = ftp::CloseSocket(ftp::Conn().ctrl_skt.load());
+}
+
+TEST_F(MainWindowTest, KeepAliveShowsAConnectionTheServerClosedAsClosed) {
+  platform::FakeClock clock;
+  platform::SetClock(&clock);
+  core::Settings().keepalive = 10;
+  testing_support::ScriptedFtpServer server;
+  server.Greeting(testing_support::ScriptedReply::Drop("220 short visit\r\n"));
+  ConnectTo(server);
+  ftp::Conn().lastCommandMs = clock.now;
+  ASSERT_TRUE(server.WaitForClose());
+  win.remoteDirs.AddString("..");
+  win.remoteFiles.AddString("old.txt");
+  win.connect.SetText(app::kCloseText);
+  testing_support::TestFront().caption.SetText("MIRVAN32 127.0.0.1");
+  clock.Advance(9000);
+  app::KeepAliveTimer(win.state);
+  EXPECT_EQ(ftp::Conn().connected.load(), 1);  // not yet: the idle time is not over
+  clock.Advance(1000);
+  app::KeepAliveTimer(win.state);
+  EXPECT_TRUE(Logged("Connection closed by the server"));
+  EXPECT_EQ(ftp::Conn().ctrl_skt.load(), ftp::kNoSocket);
+  EXPECT_EQ(ftp::Conn().connected.load(), 0);
+  EXPECT_EQ(win.connect.Text(), "&Connect");
+  EXPECT_EQ(testing_support::TestFront().caption.Text(), "MIRVAN32");
+  EXPECT_EQ(win.remoteDirs.Count(), 0);
+  EXPECT_EQ(win.remoteFiles.Count(), 0);
+  EXPECT_FALSE(win.download.IsEnabled());
+  EXPECT_TRUE(server.Transcript().empty());  // nothing sent to a closed connection
 }
 
 TEST_F(MainWindowTest, FinishCreationWhileClosed) {

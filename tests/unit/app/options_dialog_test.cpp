@@ -397,6 +397,18 @@ TEST_F(OptionsTest, AChangedHostTypeParsesTheShownListingAgain) {
   EXPECT_EQ(win.remoteFiles.Text(0).substr(0, 9), "hello.txt");
   EXPECT_EQ(win.remoteDirs.FindExact("docs") >= 0, true);
 
+  // While a listing holds the busy flag, the list it fills is neither destroyed nor refilled.
+  {
+    core::BusyScope busy;
+    ASSERT_TRUE(busy.taken());
+    win.remoteFiles.AddString("being filled");
+    app::ApplySessionOptionsChange(win.state, app::SessionOptionsChange{true, true});
+    EXPECT_EQ(win.host.remoteListRecreated, 0);
+    EXPECT_EQ(win.remoteFiles.Count(), 2);
+  }
+  win.remoteFiles.Clear();
+  app::ApplySessionOptionsChange(win.state, app::SessionOptionsChange{false, true});
+
   // A changed sort order makes the list again first, then fills it.
   app::ApplySessionOptionsChange(win.state, app::SessionOptionsChange{true, false});
   EXPECT_EQ(win.host.remoteListRecreated, 1);

@@ -171,6 +171,22 @@ TEST_F(KeepAlive, NoopOnlyAfterTheIdleInterval) {
   ctrl = ftp::Conn().ctrl_skt;
 }
 
+// Idle means no command line for the interval: a command restarts it.
+TEST_F(KeepAlive, ACommandRestartsTheIdleInterval) {
+  server.On("NOOP", "200 ok\r\n");
+  server.On("PWD", "257 \"/\" is current\r\n");
+  Connected();
+  clock.Advance(20000);
+  EXPECT_EQ(ftp::SendFtpCommand(ctrl, "PWD"), 2);
+  clock.Advance(10000);
+  EXPECT_EQ(ftp::KeepAliveTick(), 0);
+  EXPECT_EQ(server.Transcript(), (Lines{"PWD"}));
+  clock.Advance(20000);
+  EXPECT_EQ(ftp::KeepAliveTick(), 0);
+  EXPECT_EQ(server.Transcript(), (Lines{"PWD", "NOOP"}));
+  ctrl = ftp::Conn().ctrl_skt;
+}
+
 TEST_F(KeepAlive, ConnectionClosedWhileIdleIsReportedAndClosed) {
   server.Greeting(ScriptedReply::Drop("220 short visit\r\n"));
   Connected();

@@ -94,6 +94,31 @@ TEST_F(ProfileStore, LoadDefaultsAndKeys) {
   EXPECT_EQ(missing.host, "");
 }
 
+// MODERNFTP, RESUME and KEEPALIVE as the options dialog writes them ("%u" in the profile's
+// section, or in "_config_" when the value is the program's): the profile's value first, then
+// "_config_", then the defaults 1, 0, 0, whatever the profile loaded before had.
+TEST_F(ProfileStore, ModernKeysPerProfile) {
+  struct Case {
+    const char* config;  // the "_config_" lines
+    const char* section;  // the profile's lines
+    int modern, resume, keepalive;
+  } cases[] = {
+      {"", "", 1, 0, 0},
+      {"", "MODERNFTP=0\nRESUME=1\nKEEPALIVE=45\n", 0, 1, 45},
+      {"MODERNFTP=0\nKEEPALIVE=30\n", "", 0, 0, 30},
+      {"MODERNFTP=0\nKEEPALIVE=30\n", "MODERNFTP=1\nKEEPALIVE=0\n", 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.config) + "|" + c.section);
+    Ini(std::string("[_config_]\n") + c.config + "[other]\nMODERNFTP=0\nRESUME=1\nKEEPALIVE=99\n[p]\n" + c.section);
+    Load("other");
+    Load("p");
+    EXPECT_EQ(core::Settings().modernftp, c.modern);
+    EXPECT_EQ(core::Settings().resume, c.resume);
+    EXPECT_EQ(core::Settings().keepalive, c.keepalive);
+  }
+}
+
 TEST_F(ProfileStore, AnonymousAsksForTheMailAddressOnce) {
   Ini("[anon]\nUID=Anonymous\n");
   ScriptedPrompts prompts;
