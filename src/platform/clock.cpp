@@ -6,10 +6,6 @@
 #include <ctime>
 #include <thread>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace platform {
 namespace {
 
@@ -20,18 +16,14 @@ class SystemClockImpl : public Clock {
     return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
   }
   CalendarTime LocalNow() override {
-#ifdef _WIN32
-    // The system's own local time: the C library's localtime looks the time zone up afresh on
-    // every call, which is slow enough to show in a batch that logs each file.
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return CalendarTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-#else
     std::time_t t = std::time(nullptr);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
     localtime_r(&t, &tm);
-    return CalendarTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 #endif
+    return CalendarTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
   }
   void SleepMs(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
