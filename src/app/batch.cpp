@@ -154,6 +154,7 @@ int ReceiveOneFile(const std::string& remoteName, unsigned k, unsigned n, bool a
 
 BatchResult RunUploadBatch(const std::vector<std::string>& names, bool ask) {
   ftp::InstallBlockingHook();
+  transfer::TransferLogBatch logSettings;  // read once for the whole batch
   BatchResult r;
   r.count = static_cast<int>(names.size());
   const unsigned n = static_cast<unsigned>(names.size());
@@ -178,6 +179,7 @@ BatchResult RunUploadBatch(const std::vector<std::string>& names, bool ask) {
 
 BatchResult RunDownloadBatch(const std::vector<std::string>& names, bool ask, const std::vector<int64_t>& sizes) {
   ftp::InstallBlockingHook();
+  transfer::TransferLogBatch logSettings;  // read once for the whole batch
   BatchResult r;
   r.count = static_cast<int>(names.size());
   const unsigned n = static_cast<unsigned>(names.size());

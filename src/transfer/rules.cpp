@@ -217,10 +217,34 @@ std::string TransferLogLine(int direction, const std::string& localDir, const st
          " " + remoteDir + " " + remoteName;
 }
 
+namespace {
+
+struct TransferLogSettings {
+  int depth = 0;  // open TransferLogBatch scopes
+  int dolog = 1;
+  std::string file;
+};
+thread_local TransferLogSettings transferLog;
+
+void ReadTransferLogSettings(int& dolog, std::string& file) {
+  dolog = core::ReadConfigInt("dolog", 1);
+  file = dolog == 1 ? core::ReadConfigString("logfile", "MIRVAN.LOG") : std::string();
+}
+
+}  // namespace
+
+TransferLogBatch::TransferLogBatch() {
+  if (transferLog.depth++ == 0) ReadTransferLogSettings(transferLog.dolog, transferLog.file);
+}
+
+TransferLogBatch::~TransferLogBatch() { --transferLog.depth; }
+
 void LogTransfer(int direction, const std::string& local, const std::string& host, const std::string& remoteDir,
                  const std::string& remoteName) {
-  if (core::ReadConfigInt("dolog", 1) != 1) return;
-  std::string file = core::ReadConfigString("logfile", "MIRVAN.LOG");
+  int dolog = transferLog.dolog;
+  std::string file = transferLog.file;
+  if (transferLog.depth == 0) ReadTransferLogSettings(dolog, file);
+  if (dolog != 1) return;
   std::FILE* f = std::fopen(file.c_str(), "a");
   if (!f) return;
   platform::CalendarTime t = platform::CurrentClock().LocalNow();

@@ -24,8 +24,19 @@ int LocalFileName(std::string& out, const std::string& remote);
 void SetNameRulesHostType(int hostType);
 
 // Appends one line to the transfer log when "dolog" is 1 (direction 1 send, 2 receive).
+// Within a TransferLogBatch the log's settings come from the batch's start.
 void LogTransfer(int direction, const std::string& local, const std::string& host, const std::string& remoteDir,
                  const std::string& remoteName);
+// For the life of one (on this thread), the transfer log's settings ("dolog", "logfile") are
+// read once rather than for every file logged. Scopes nest; the outermost one reads them.
+class TransferLogBatch {
+ public:
+  TransferLogBatch();
+  ~TransferLogBatch();
+  TransferLogBatch(const TransferLogBatch&) = delete;
+  TransferLogBatch& operator=(const TransferLogBatch&) = delete;
+};
+
 // The transfer log line for a given moment (without the line end).
 std::string TransferLogLine(int direction, const std::string& localDir, const std::string& local,
                             const std::string& host, const std::string& remoteDir, const std::string& remoteName,

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -68,9 +69,21 @@ bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0
 bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
 int MaxFileNameLength() {
+  // Asking the volume is slow (it opens the device), and a batch asks once per file: the answer
+  // is kept for as long as the current directory stays the same.
+  static std::mutex mutex;
+  static std::string askedIn;
+  static int answer = 0;
+  std::string here = CurrentDirectory();
+  std::lock_guard<std::mutex> lock(mutex);
+  if (!here.empty() && here == askedIn) return answer;
   DWORD maxComponent = 0, flags = 0;
-  if (!GetVolumeInformationA(nullptr, nullptr, 0, nullptr, &maxComponent, &flags, nullptr, 0)) return 0;
-  return static_cast<int>(maxComponent);
+  int found = GetVolumeInformationA(nullptr, nullptr, 0, nullptr, &maxComponent, &flags, nullptr, 0)
+                  ? static_cast<int>(maxComponent)
+                  : 0;
+  askedIn = found > 0 ? here : std::string();  // a failure is asked again
+  answer = found;
+  return found;
 }
 
 }  // namespace platform

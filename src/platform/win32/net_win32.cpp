@@ -3,6 +3,9 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <map>
+#include <mutex>
+
 #include "platform/net.h"
 #include "platform/net_internal.h"
 
@@ -116,8 +119,21 @@ bool ResolveHostAddresses(const std::string& name, std::vector<NetAddress>& out)
 }
 
 int ProtocolNumber(const std::string& name) {
+  // The lookup reads the registry and the protocols file, and a transfer asks once per data
+  // connection: names already found are kept.
+  static std::mutex mutex;
+  static std::map<std::string, int> found;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = found.find(name);
+    if (it != found.end()) return it->second;
+  }
   protoent* p = getprotobyname(name.c_str());
-  return p ? p->p_proto : -1;
+  if (!p) return -1;
+  int number = p->p_proto;
+  std::lock_guard<std::mutex> lock(mutex);
+  found[name] = number;
+  return number;
 }
 
 Socket NewSocket(bool stream, int protocol, bool ipv6) {

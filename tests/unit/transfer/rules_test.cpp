@@ -170,3 +170,31 @@ TEST_F(RulesTest, TransferLogFileFollowsItsSettings) {
   platform::SetClock(nullptr);
   ftp::Conn().serverTransferType = 'A';
 }
+
+TEST_F(RulesTest, TransferLogSettingsAreTakenOnceForABatch) {
+  ScopedCurrentDir cd(dir.path());
+  core::WriteConfigString("logfile", dir.File("first.log").c_str());
+  {
+    transfer::TransferLogBatch batch;
+    transfer::LogTransfer(2, "a", "h", "/", "a");
+    // Settings changed during the batch apply from the next batch on; a nested scope keeps the outer one's.
+    core::WriteConfigString("logfile", dir.File("second.log").c_str());
+    core::WriteConfigString("dolog", "0");
+    transfer::TransferLogBatch inner;
+    transfer::LogTransfer(2, "b", "h", "/", "b");
+  }
+  std::string first = ReadFile(dir.File("first.log"));
+  EXPECT_NE(first.find("a <-- h / a"), std::string::npos);
+  EXPECT_NE(first.find("b <-- h / b"), std::string::npos);
+  EXPECT_FALSE(platform::PathExists(dir.File("second.log")));
+  {
+    transfer::TransferLogBatch batch;  // "dolog" 0 now: nothing logged anywhere
+    transfer::LogTransfer(2, "c", "h", "/", "c");
+  }
+  core::WriteConfigString("dolog", "1");
+  transfer::LogTransfer(2, "d", "h", "/", "d");  // outside a batch the settings are read afresh
+  EXPECT_EQ(ReadFile(dir.File("first.log")).find("c <-- h"), std::string::npos);
+  std::string second = ReadFile(dir.File("second.log"));
+  EXPECT_EQ(second.find("c <-- h"), std::string::npos);
+  EXPECT_NE(second.find("d <-- h / d"), std::string::npos);
+}
