@@ -15,20 +15,7 @@
 namespace app {
 namespace {
 
-HWND openDialog = nullptr;  // the dialog whose F1 and F2 open its help
-bool extTyped = false;      // the extension was typed since the command field last followed it
-HHOOK helpKeyHook = nullptr;
-
-// F1 and F2 go to the focused control; the dialog's modal loop is watched for them.
-LRESULT CALLBACK HelpKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
-  auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_F1 || msg->wParam == VK_F2) &&
-      openDialog && (msg->hwnd == openDialog || IsChild(openDialog, msg->hwnd))) {
-    core::ShowHelp(HLP_ASSOCIATE);
-    return 1;
-  }
-  return CallNextHookEx(helpKeyHook, code, wParam, lParam);
-}
+bool extTyped = false;  // the extension was typed since the command field last followed it
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -71,9 +58,8 @@ INT_PTR CALLBACK MV_AssociateMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
   switch (msg) {
     case WM_INITDIALOG: {
       core::CenterDialog(dialog);
-      openDialog = dialog;
       extTyped = false;
-      if (!helpKeyHook) helpKeyHook = SetWindowsHookExA(WH_MSGFILTER, HelpKeyFilter, nullptr, GetCurrentThreadId());
+      core::SetDialogHelp(dialog, HLP_ASSOCIATE);
       HWND ext = GetDlgItem(dialog, IDC_ASSOC_EXT), command = GetDlgItem(dialog, IDC_ASSOC_COMMAND);
       SendMessageA(ext, CB_LIMITTEXT, local::kAssociateExtMax, 0);
       SendMessageA(command, CB_LIMITTEXT, local::kAssociateCmdMax, 0);
@@ -144,9 +130,7 @@ INT_PTR CALLBACK MV_AssociateMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
     case WM_CTLCOLORDLG:
       return static_cast<INT_PTR>(core::ControlColour(msg, wParam));
     case WM_DESTROY:
-      if (helpKeyHook) UnhookWindowsHookEx(helpKeyHook);
-      helpKeyHook = nullptr;
-      openDialog = nullptr;
+      core::ClearDialogHelp(dialog);
       break;
   }
   return FALSE;

@@ -19,33 +19,15 @@
 namespace app {
 namespace {
 
-constexpr const char* kHelpProperty = "MirvanOptionsHelp";
-
 HINSTANCE Instance() { return static_cast<HINSTANCE>(core::App().appInstance); }
 
 void Limit(HWND dialog, int id, int chars) { SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, chars, 0); }
-
-// F1 and F2 reach the focused control, not the dialog: the modal loops are watched while the
-// options are open, and a key in a dialog carrying a help context opens that topic.
-HHOOK helpKeyHook = nullptr;
-
-LRESULT CALLBACK HelpKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
-  auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_F1 || msg->wParam == VK_F2)) {
-    HWND root = GetAncestor(msg->hwnd, GA_ROOT);
-    if (HANDLE context = root ? GetPropA(root, kHelpProperty) : nullptr) {
-      core::ShowHelp(static_cast<int>(reinterpret_cast<INT_PTR>(context)));
-      return 1;
-    }
-  }
-  return CallNextHookEx(helpKeyHook, code, wParam, lParam);
-}
 
 template <typename Data>
 Data* DataOf(HWND dialog, UINT msg, LPARAM lParam, int helpContext) {
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    SetPropA(dialog, kHelpProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(helpContext)));
+    core::SetDialogHelp(dialog, helpContext);
   }
   return reinterpret_cast<Data*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
@@ -76,7 +58,7 @@ bool CommonMessage(HWND dialog, UINT msg, WPARAM wParam, int helpContext, INT_PT
       result = TRUE;
       return true;
     case WM_DESTROY:
-      RemovePropA(dialog, kHelpProperty);
+      core::ClearDialogHelp(dialog);
       return false;
   }
   return false;
@@ -334,16 +316,7 @@ int ShowSessionOptions(HWND owner, MainWindowState& w) {
 
 void ShowOptionsDialog(HWND owner, MainWindowState& w) {
   HubData data{&w};
-  bool hooked = false;
-  if (!helpKeyHook) {
-    helpKeyHook = SetWindowsHookExA(WH_MSGFILTER, HelpKeyFilter, nullptr, GetCurrentThreadId());
-    hooked = helpKeyHook != nullptr;
-  }
   DialogBoxParamA(Instance(), "DLG_OPTIONS", owner, MV_OptionsMsgProc, reinterpret_cast<LPARAM>(&data));
-  if (hooked) {
-    UnhookWindowsHookEx(helpKeyHook);
-    helpKeyHook = nullptr;
-  }
 }
 
 }  // namespace app

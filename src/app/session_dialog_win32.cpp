@@ -15,7 +15,6 @@
 namespace app {
 namespace {
 
-constexpr const char* kHelpProperty = "MirvanHelpContext";
 
 // A combo box of a dialog, seen through the control interface.
 class DialogCombo : public ui::ComboBox {
@@ -47,22 +46,6 @@ class DialogCombo : public ui::ComboBox {
 HINSTANCE Instance() { return static_cast<HINSTANCE>(core::App().appInstance); }
 
 void Limit(HWND dialog, int id, int chars) { SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, chars, 0); }
-
-// F1 and F2 go to the focused control, so the modal loops of these dialogs are watched: a key
-// in a window whose dialog carries a help context opens that topic.
-HHOOK helpKeyHook = nullptr;
-
-LRESULT CALLBACK HelpKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
-  auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_F1 || msg->wParam == VK_F2)) {
-    HWND root = GetAncestor(msg->hwnd, GA_ROOT);
-    if (HANDLE context = root ? GetPropA(root, kHelpProperty) : nullptr) {
-      core::ShowHelp(static_cast<int>(reinterpret_cast<INT_PTR>(context)));
-      return 1;
-    }
-  }
-  return CallNextHookEx(helpKeyHook, code, wParam, lParam);
-}
 
 struct AdvancedData {
   ui::HwndEdit retries, timeout, port, initCommand, localMask, remoteMask, fwHost, fwUser, fwPassword, fwPort;
@@ -101,7 +84,7 @@ template <typename Data>
 Data* DataOf(HWND dialog, UINT msg, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    SetPropA(dialog, kHelpProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kSessionHelp)));
+    core::SetDialogHelp(dialog, kSessionHelp);
   }
   return reinterpret_cast<Data*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
@@ -123,7 +106,7 @@ bool CommonMessage(HWND dialog, UINT msg, WPARAM wParam, INT_PTR& result) {
       result = TRUE;
       return true;
     case WM_DESTROY:
-      RemovePropA(dialog, kHelpProperty);
+      core::ClearDialogHelp(dialog);
       return false;
   }
   return false;
@@ -263,16 +246,7 @@ INT_PTR CALLBACK MV_AdvConnectMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPAR
 
 int RunSessionDialog(HWND owner) {
   HostData data;
-  bool hooked = false;
-  if (!helpKeyHook) {
-    helpKeyHook = SetWindowsHookExA(WH_MSGFILTER, HelpKeyFilter, nullptr, GetCurrentThreadId());
-    hooked = helpKeyHook != nullptr;
-  }
   INT_PTR r = DialogBoxParamA(Instance(), "DLG_HOST", owner, MV_HostMsgProc, reinterpret_cast<LPARAM>(&data));
-  if (hooked) {
-    UnhookWindowsHookEx(helpKeyHook);
-    helpKeyHook = nullptr;
-  }
   if (r != 1) {
     profiles::WorkingProfile() = profiles::CurrentProfile();
     return 0;

@@ -86,29 +86,43 @@ void ShowHelpWindow(const std::string& helpFile, int context) {
   }
 }
 
-// F1 and F2 anywhere in the open prompt open help with the caller's context: the keys go to
-// the focused control, so the dialog's modal loop is watched through a message filter.
-HWND promptDialog = nullptr;
-HHOOK helpKeyHook = nullptr;
+constexpr const char* kHelpContextProperty = "MirvanHelpContext";  // the context + 1
+thread_local HHOOK helpKeyHook = nullptr;
+thread_local int dialogsWithHelp = 0;
 
 LRESULT CALLBACK HelpKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
   auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_F1 || msg->wParam == VK_F2) &&
-      promptDialog && (msg->hwnd == promptDialog || IsChild(promptDialog, msg->hwnd))) {
-    ShowHelp(Prompts().currentHelpContext);
-    return 1;
+  if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_F1 || msg->wParam == VK_F2)) {
+    HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+    if (HANDLE stored = root ? GetPropA(root, kHelpContextProperty) : nullptr) {
+      ShowHelp(static_cast<int>(reinterpret_cast<INT_PTR>(stored)) - 1);
+      return 1;
+    }
   }
   return CallNextHookEx(helpKeyHook, code, wParam, lParam);
 }
 
 }  // namespace
 
+void SetDialogHelp(HWND dialog, int context) {
+  if (GetPropA(dialog, kHelpContextProperty) == nullptr) ++dialogsWithHelp;
+  SetPropA(dialog, kHelpContextProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(context) + 1));
+  if (!helpKeyHook) helpKeyHook = SetWindowsHookExA(WH_MSGFILTER, HelpKeyFilter, nullptr, GetCurrentThreadId());
+}
+
+void ClearDialogHelp(HWND dialog) {
+  if (RemovePropA(dialog, kHelpContextProperty) == nullptr) return;
+  if (--dialogsWithHelp == 0 && helpKeyHook) {
+    UnhookWindowsHookEx(helpKeyHook);
+    helpKeyHook = nullptr;
+  }
+}
+
 INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
       CenterDialog(dialog);
-      promptDialog = dialog;
-      if (!helpKeyHook) helpKeyHook = SetWindowsHookExA(WH_MSGFILTER, HelpKeyFilter, nullptr, GetCurrentThreadId());
+      SetDialogHelp(dialog, Prompts().currentHelpContext);
       SetDlgItemTextA(dialog, IDC_PROMPT, activePrompt.promptText ? activePrompt.promptText->c_str() : "");
       HWND field = GetDlgItem(dialog, InputControlId());
       if (activePrompt.combo && activePrompt.history)
@@ -150,9 +164,7 @@ INT_PTR CALLBACK MV_InputMsgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_CTLCOLORDLG:
       return static_cast<INT_PTR>(ControlColour(msg, wParam));
     case WM_DESTROY:
-      if (helpKeyHook) UnhookWindowsHookEx(helpKeyHook);
-      helpKeyHook = nullptr;
-      promptDialog = nullptr;
+      ClearDialogHelp(dialog);
       break;
   }
   return FALSE;

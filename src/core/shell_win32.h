@@ -23,6 +23,13 @@ void SetLabelFont(HFONT font);
 // The background brush of button faces, made on first use and kept for the run.
 HBRUSH BackgroundBrush();
 
+// F1 and F2 go to the focused control, not to its dialog, so the modal loops of the dialogs that
+// carry a help context are watched: either key in such a dialog opens its topic. SetDialogHelp
+// at WM_INITDIALOG (the first one on a thread starts the watch), ClearDialogHelp at WM_DESTROY
+// (the last one ends it).
+void SetDialogHelp(HWND dialog, int context);
+void ClearDialogHelp(HWND dialog);
+
 // The questions and the help of the Win32 shell: real message boxes, the prompt dialogs and the
 // help window. The main window's front end builds on it; what concerns the main window is left
 // to it (so a front end that forgets one does not compile).
