@@ -16,7 +16,14 @@ struct DialogState {
   unsigned percent = 0;
   std::string barText;
   RECT saved{};  // where the dialog was when it last closed (a top edge of 0: nowhere yet)
+  bool closing = false;  // the transfer ended; the dialog goes when the close timer fires
 } ds;
+
+// A transfer's end takes the dialog down only after this pause: the next file of a batch or a
+// tree reuses it, so a batch shows one dialog instead of one per file (creating and taking down
+// a window per file would flicker, and costs seconds a file on some X desktops).
+constexpr UINT_PTR kCloseTimer = 1;
+constexpr UINT kCloseDelayMs = 300;
 
 HWND MainHwnd() { return static_cast<HWND>(core::App().mainWindow.load()); }
 
@@ -69,6 +76,10 @@ void CloseNow(bool cancel) {
   HWND d = ds.dialog;
   if (!d) return;
   HWND main = MainHwnd();
+  if (ds.closing) {
+    KillTimer(d, kCloseTimer);
+    ds.closing = false;
+  }
   if (cancel) {
     // First the transfer: the moving block ends it (failed), and the Cancel command raises the
     // batch's flag. Taking the window down may take a while on some desktops; the transfer
@@ -113,10 +124,16 @@ INT_PTR CALLBACK StatusDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     case WM_CLOSE:  // the close box is Cancel
       CloseNow(true);
       return TRUE;
+    case WM_TIMER:
+      if (wParam != kCloseTimer) break;
+      KillTimer(dialog, kCloseTimer);
+      if (ds.dialog == dialog && ds.closing) CloseNow(false);
+      return TRUE;
     case WM_DESTROY:
       if (ds.dialog == dialog) {  // destroyed with its owner
         ds.dialog = nullptr;
         ds.barProc = nullptr;
+        ds.closing = false;
         void* expected = dialog;
         core::App().modelessDialog.compare_exchange_strong(expected, nullptr);
       }
@@ -129,7 +146,27 @@ INT_PTR CALLBACK StatusDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
   return FALSE;
 }
 
+// The dialog of the transfer before, still up, shows this one from the start.
+void ReuseNow(const std::string& statusText) {
+  HWND d = ds.dialog;
+  KillTimer(d, kCloseTimer);
+  ds.closing = false;
+  ds.percent = 0;
+  ds.barText.clear();
+  SetDlgItemTextA(d, IDC_STATUS_TEXT, statusText.c_str());
+  SetDlgItemTextA(d, IDC_STATUS_PROGRESS, "");
+  if (HWND bar = GetDlgItem(d, IDC_STATUS_BAR)) {
+    SetWindowTextA(bar, "");
+    InvalidateRect(bar, nullptr, TRUE);
+  }
+  UpdateWindow(d);
+}
+
 void OpenNow(const std::string& statusText) {
+  if (ds.dialog && ds.closing) {
+    ReuseNow(statusText);
+    return;
+  }
   if (ds.dialog) CloseNow(false);
   HWND main = MainHwnd();
   HWND before = GetActiveWindow();
@@ -178,7 +215,11 @@ void Win32StatusDialog::SetBar(const std::string& text, unsigned percent) {
 }
 
 void Win32StatusDialog::Close() {
-  runOnUi_([] { CloseNow(false); });
+  runOnUi_([] {
+    if (!ds.dialog || ds.closing) return;
+    ds.closing = true;
+    if (!SetTimer(ds.dialog, kCloseTimer, kCloseDelayMs, nullptr)) CloseNow(false);
+  });
 }
 
 HWND StatusDialogWindow() { return ds.dialog; }
