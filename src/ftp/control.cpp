@@ -75,6 +75,7 @@ void ConnectionState::Reset() {
   replyLine.clear();
   pendingReplyText.clear();
   replyPending = false;
+  owedReplies = 0;
   detectHostFromReplies = 0;
   peerAddress = {};
   localControlAddress = {};
@@ -213,6 +214,13 @@ int SendCommandLine(Socket s, std::string text) {
     LogLine("Command not sent: it holds a line break or NUL character");
     return -1;
   }
+  // A reply the server still owed for an unfinished transfer comes first.
+  while (Conn().owedReplies.load() > 0) {
+    --Conn().owedReplies;
+    LogMessage("reading the reply to the unfinished transfer first");
+    GetReply(s);
+    if (s == Conn().lostSocket.load()) return -1;
+  }
   text += "\r\n";
   int sent = SendAll(s, text.data(), static_cast<int>(text.size()));
   if (sent < static_cast<int>(text.size())) MarkLost(s);
@@ -339,13 +347,30 @@ int GetReply(Socket s) {
   return last >= 100 && last <= 599 ? last / 100 : 0;
 }
 
+int GetTransferReply(Socket s, bool dataMoved) {
+  ConnectionState& c = Conn();
+  if (dataMoved || s == kNoSocket || s == c.lostSocket.load() || c.replyPending) return GetReply(s);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kOwedReplyWaitMs);
+  while (!platform::WaitReadable(s, platform::kWaitSliceMs)) {
+    if (std::chrono::steady_clock::now() >= until) {
+      ++c.owedReplies;
+      c.lastReplyCode = 0;
+      LogMessage("[%u] no reply yet to the unfinished transfer; it is read before the next command",
+                 static_cast<unsigned>(s));
+      return 0;
+    }
+    BlockingHook();
+  }
+  return GetReply(s);
+}
+
 void DrainControl(Socket s) {
   ConnectionState& c = Conn();
   c.pendingReplyText.clear();
   c.replyPending = false;
   if (s != kNoSocket && platform::Readable(s)) {
     char buf[kReplyReadMax];
-    platform::Recv(s, buf, kReplyReadMax);
+    if (platform::Recv(s, buf, kReplyReadMax) > 0) c.owedReplies = 0;  // what was owed, discarded
   }
 }
 

@@ -52,6 +52,7 @@ struct ConnectionState {
   bool epsvRefused = false;                  // EPSV was refused: PASV for the rest of the connection
   bool mlsdAllowed = false;                  // the profile leaves the host type to detection
   std::atomic<uint64_t> lastCommandMs{0};    // clock time of the last command line sent (the keep-alive's idle start)
+  std::atomic<int> owedReplies{0};           // replies to unfinished transfers not read yet (see GetTransferReply)
   void ResetFeatures();
   // A control connection that timed out or broke: it is shut down, and nothing more is sent on
   // it or read from it (until CloseSocket releases it).
@@ -90,6 +91,14 @@ int ReadReplyLine(Socket s);
 // Reads one complete reply; its class 1-5, or 0 when nothing usable was read. The network
 // time-out bounds the whole reply, however many lines it has.
 int GetReply(Socket s);
+
+// Reads the reply that ends a transfer over a data connection. When the data did not all move
+// (a Cancel, a broken data connection) the reply is waited for only kOwedReplyWaitMs: a server
+// that holds it back must not hold the client up. It is then owed: logged, and read (with the
+// usual time-out) before the next command is sent, so replies stay paired with their commands.
+// The reply's class as GetReply gives it, or 0 when it is owed.
+int GetTransferReply(Socket s, bool dataMoved);
+constexpr int kOwedReplyWaitMs = 1500;
 
 // While one exists on a thread, every reply read on it shares one network time-out that starts
 // when the outermost scope is made (a greeting of preliminary replies, a long HELP reply).

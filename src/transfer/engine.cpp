@@ -181,7 +181,7 @@ int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, 
       if (sendCommand(false) == 1) {
         bool moved = moveData(data);
         CloseDataConnection(data);
-        int cls = ftp::GetReply(ctrl);
+        int cls = ftp::GetTransferReply(ctrl, moved);
         return moved ? cls : 0;
       }
       CloseDataConnection(data);
@@ -201,7 +201,7 @@ int OverDataConnection(Socket ctrl, SendCommand sendCommand, MoveData moveData, 
     bool moved = moveData(data);
     CloseDataConnection(data);
     if (receiving) LogMessage("[%u] looking for completion line", static_cast<unsigned>(ctrl));
-    int cls = ftp::GetReply(ctrl);
+    int cls = ftp::GetTransferReply(ctrl, moved);
     return moved ? cls : 0;
   }
   c.listenSocket = ftp::CancelAndCloseSocket(listener);

@@ -225,6 +225,8 @@ bool ScriptedFtpServer::Deliver(platform::Socket client, const ScriptedReply& re
   }
   if (reply.dataKind != ScriptedReply::kNoData) {
     RunData(reply);
+    for (int waited = 0; waited < reply.completionDelayMs && !stop_; waited += 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!reply.completion.empty() && !SendText(client, reply.completion)) return false;
   }
   if (reply.after == ScriptedReply::kDrop) return false;

@@ -51,6 +51,7 @@ struct ScriptedReply {
   size_t takeLimit = static_cast<size_t>(-1);  // kTakeData: bytes taken before the end
   DataEnd dataEnd = DataEnd::kClose;
   std::string completion;              // sent on the control connection after the data ended
+  int completionDelayMs = 0;           // ... this long after it ended (a server slow to answer)
   std::string strangerBytes;           // active mode: first a connection from 127.0.0.2 sending these
 
   ScriptedReply() = default;

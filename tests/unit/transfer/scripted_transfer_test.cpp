@@ -2,12 +2,16 @@
 // never connects back, the STOU fall-back and automatic ASCII type, as command transcripts.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "support/ports.h"
 
 #include "platform/fs.h"
+#include "platform/net.h"
 #include "transfer/engine.h"
 #include "unit/ftp/session_fixture.h"
 
+using testing_support::DataEnd;
 using testing_support::ScriptedReply;
 
 namespace {
@@ -92,4 +96,49 @@ TEST_F(ScriptedTransfer, AutomaticTypeFollowsTheAsciiList) {
   EXPECT_EQ(core::Settings().mode, 'I');
   EXPECT_EQ(Verbs(), (std::vector<std::string>{"TYPE", "PORT", "TYPE", "PORT"}));
   EXPECT_EQ(server.Transcript()[0], "TYPE A");
+}
+
+namespace {
+// Cancels as the status window does (the flag, and the data connection shut) at the first progress.
+class CancelAtFirstProgress : public testing_support::ProgressRecorder {
+ public:
+  void Open(bool, const std::string&) override {}
+  void SetProgress(const std::string& text) override {
+    if (text.empty()) return;
+    ftp::Conn().abortFlag = 1;
+    platform::Socket data = ftp::Conn().dataSocket.load();
+    if (data != platform::kNoSocket) platform::ShutdownSocket(data);
+  }
+  void Close() override {}
+};
+}  // namespace
+
+// A server that stops sending and answers a Cancel only seconds later: the transfer ends at
+// once as a failure, and the late reply is read before the next command, which gets its own.
+TEST_F(ScriptedTransfer, AReplyHeldBackAfterACancelIsReadBeforeTheNextCommand) {
+  profiles::CurrentProfile().passive = 1;
+  core::Settings().hash = 0;  // every block reaches the progress port
+  server.On("TYPE", "200 ok\r\n");
+  server.On("PASV", ScriptedReply::Passive());
+  ScriptedReply retr = ScriptedReply::Download("150 here\r\n", std::string(100000, 'd'), DataEnd::kStall,
+                                               "426 cancelled, late\r\n");
+  retr.completionDelayMs = 4000;
+  server.On("RETR", retr);
+  server.On("PWD", "257 \"/late\" is current\r\n");
+  CancelAtFirstProgress cancel;
+  testing_support::TestFront().progress = &cancel;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR x.bin", dir.File("x.bin"), 'I'), 0);
+  const auto took = std::chrono::steady_clock::now() - start;
+  testing_support::TestFront().progress = nullptr;
+  EXPECT_LT(took, std::chrono::milliseconds(3500)) << "waited for the held-back reply";
+  EXPECT_FALSE(platform::PathExists(dir.File("x.bin")));
+  EXPECT_TRUE(LogMentions("transfer failed"));
+  EXPECT_EQ(ftp::Conn().owedReplies.load(), 1);
+
+  EXPECT_EQ(ftp::SendFtpCommandText(ctrl, "PWD"), 2);
+  EXPECT_NE(ftp::Conn().replyLine.find("/late"), std::string::npos) << ftp::Conn().replyLine;
+  EXPECT_TRUE(Logged("426 cancelled, late"));
+  EXPECT_EQ(ftp::Conn().owedReplies.load(), 0);
+  EXPECT_EQ(server.Transcript().back(), "PWD");
 }
