@@ -418,7 +418,9 @@ int ReceiveFileData(Socket data, const std::string& path) {
     if (lastRecv <= 0) break;
     openTarget();
     if (!f || std::fwrite(block.data(), 1, static_cast<size_t>(lastRecv), f) != static_cast<size_t>(lastRecv)) {
-      platform::Send(ftp::Conn().ctrl_skt.load(), "ABOR\r\n", 6, true);
+      // ABOR has a reply of its own after the transfer's: read before the next command, so
+      // the replies after it stay paired with their commands.
+      if (platform::Send(ftp::Conn().ctrl_skt.load(), "ABOR\r\n", 6, true) == 6) ++c.owedReplies;
       c.abortFlag = 1;
       LogMessage("File error on WRITE! Aborted");
     }

@@ -103,6 +103,12 @@ TEST_P(Transfers, LocalWriteErrorAbortsWithUrgentAbor) {
   EXPECT_TRUE(LogMentions("File error on WRITE! Aborted"));
   EXPECT_TRUE(LogMentions("transfer failed"));
   EXPECT_TRUE(LogMentions("You MAY have to press Cancel and/or Close this connection."));
+  // The replies to the transfer and to ABOR both read: the next commands get their own replies.
+  EXPECT_EQ(ftp::SendFtpCommandText(ctrl, "PWD"), 2);
+  EXPECT_EQ(ftp::Conn().replyLine.compare(0, 4, "257 "), 0) << ftp::Conn().replyLine;
+  std::string back = local.File("back.bin");
+  EXPECT_EQ(transfer::ReceiveFile(ctrl, "RETR big.bin", back, 'I'), 2);
+  EXPECT_TRUE(testing_support::ReadFile(back) == big);
 }
 #endif
 

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "app/worker.h"
 #include "local/associations.h"
+#include "platform/dir_scan.h"
 #include "support/ports.h"
 #include "unit/app/batch_fixture.h"
 
@@ -78,6 +83,55 @@ TEST_F(Batch, SecondOfThreeFailingLeavesTheThirdUntriedAndPlaysNoSound) {
   EXPECT_EQ(view.sounds.load(), 0);
   EXPECT_EQ(view.localRefreshes.load(), 1);
   EXPECT_EQ(core::IsBusy(), 0);
+}
+
+// The disk fills during a batch (a file-size limit makes writes past 64 KiB fail as a full disk
+// does): the file being written fails, the user's older copy of it stays as it was, the batch
+// stops there, and the connection serves the next transfer once there is room again.
+TEST_F(Batch, ADiskFillingDuringABatchStopsItAndKeepsTheUsersFile) {
+  const std::string big(300000, 'B');
+  for (const char* n : {"one", "big", "three"}) {
+    std::FILE* f = std::fopen(Remote(n).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(std::string(n) == "big" ? big.c_str() : n, f);
+    std::fclose(f);
+  }
+  testing_support::TempDir back;
+  testing_support::ScopedCurrentDir cd(back.path());
+  back.Write("big", "the user's own file");
+  struct rlimit before {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = before;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  app::BatchResult down = app::RunDownloadBatch({"one", "big", "three"}, false);
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(down.transferred, 1);
+  EXPECT_TRUE(down.stopped);
+  EXPECT_TRUE(Logged("File error on WRITE! Aborted"));
+  EXPECT_TRUE(Logged("transfer failed"));
+  EXPECT_FALSE(Logged("(3 of 3)"));
+  EXPECT_EQ(ReadFile(back.File("one")), "one");
+  EXPECT_EQ(ReadFile(back.File("big")), "the user's own file");
+  EXPECT_FALSE(platform::PathExists(back.File("three")));
+  EXPECT_EQ(view.sounds.load(), 0);
+  EXPECT_EQ(core::IsBusy(), 0);
+  int leftovers = 0;  // no partial temporary file beside the targets
+  std::vector<platform::DirEntry> entries;
+  ASSERT_TRUE(platform::ScanDirectory(back.path(), entries));
+  for (const auto& e : entries)
+    leftovers += !e.isDirectory && e.name != "one" && e.name != "big" && e.name != "MIRVAN.LOG";
+  EXPECT_EQ(leftovers, 0);
+
+  app::BatchResult again = app::RunDownloadBatch({"big", "three"}, false);
+  std::string log;
+  for (const auto& l : LogLines()) log += l + "\n";
+  EXPECT_EQ(again.transferred, 2) << log;
+  EXPECT_TRUE(ReadFile(back.File("big")) == big) << ReadFile(back.File("big")).size();
+  EXPECT_EQ(ReadFile(back.File("three")), "three");
 }
 
 TEST_F(Batch, PromptSwitchAndCancelledNamePromptsContinueTheBatch) {
