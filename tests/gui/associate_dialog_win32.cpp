@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "gui/gui_driver.h"
 #include "resources/resource.h"
+#include "support/program_win32.h"
 #include "support/temp_dir.h"
 
-using namespace gui_driver;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
@@ -47,10 +46,10 @@ HWND OpenAssociate(Program& program, HWND main) {
 
 // Fills the two fields and presses a button; waits for the dialog to close.
 void Answer(Program& program, HWND dialog, const std::string& ext, const std::string& command, int button) {
-  SetText(GetDlgItem(dialog, IDC_ASSOC_EXT), ext);
-  SetText(GetDlgItem(dialog, IDC_ASSOC_COMMAND), command);
-  Click(GetDlgItem(dialog, button));
-  EXPECT_TRUE(WaitFor([&] { return !program.HasWindow("Associate"); }, 10000));
+  SetField(dialog, IDC_ASSOC_EXT, std::wstring(ext.begin(), ext.end()).c_str());
+  SetField(dialog, IDC_ASSOC_COMMAND, std::wstring(command.begin(), command.end()).c_str());
+  Click(dialog, button);
+  EXPECT_TRUE(WaitFor([&] { return !program.Window("Associate", 0); }, 10000));
 }
 
 struct CleanStore {
@@ -70,7 +69,7 @@ TEST(AssociateDialogWine, SavesAndChangesAnAssociation) {
   // A new association: the command gets " ^." and the extension.
   HWND dialog = OpenAssociate(program, main);
   ASSERT_NE(dialog, nullptr) << "the associations dialog did not open";
-  EXPECT_EQ(Text(GetDlgItem(dialog, IDC_ASSOC_EXT)), "");
+  EXPECT_EQ(Text(Child(dialog, IDC_ASSOC_EXT)), "");
   Answer(program, dialog, kExt, "C:\\Tools\\Viewer.exe", IDOK);
   EXPECT_EQ(Stored(), "C:\\Tools\\Viewer.exe ^.zq7");
 
@@ -78,7 +77,7 @@ TEST(AssociateDialogWine, SavesAndChangesAnAssociation) {
   // extension shows its entry, which is then changed.
   dialog = OpenAssociate(program, main);
   ASSERT_NE(dialog, nullptr);
-  HWND ext = GetDlgItem(dialog, IDC_ASSOC_EXT), command = GetDlgItem(dialog, IDC_ASSOC_COMMAND);
+  HWND ext = Child(dialog, IDC_ASSOC_EXT), command = Child(dialog, IDC_ASSOC_COMMAND);
   std::vector<std::string> exts = ComboItems(ext);
   auto at = std::find(exts.begin(), exts.end(), kExt);
   ASSERT_NE(at, exts.end()) << Join(exts);
@@ -95,12 +94,12 @@ TEST(AssociateDialogWine, SavesAndChangesAnAssociation) {
   // dialog's topic. Cancel then saves nothing.
   dialog = OpenAssociate(program, main);
   ASSERT_NE(dialog, nullptr);
-  ext = GetDlgItem(dialog, IDC_ASSOC_EXT);
-  command = GetDlgItem(dialog, IDC_ASSOC_COMMAND);
-  SetText(command, "c:\\typed.exe");
+  ext = Child(dialog, IDC_ASSOC_EXT);
+  command = Child(dialog, IDC_ASSOC_COMMAND);
+  SetField(dialog, IDC_ASSOC_COMMAND, L"c:\\typed.exe");
   for (const char* c = kExt; *c; ++c) PostMessageW(GetWindow(ext, GW_CHILD), WM_CHAR, static_cast<WPARAM>(*c), 1);
   EXPECT_TRUE(WaitFor([&] { return Text(ext) == kExt; }, 5000)) << Text(ext);
-  Click(GetDlgItem(dialog, IDC_HELPBUTTON));
+  Click(dialog, IDC_HELPBUTTON);
   EXPECT_NE(program.Window("MIRVAN32 Help - File associations", 10000), nullptr);
   EXPECT_TRUE(WaitFor([&] { return Text(command) == "c:\\tools\\other.exe ^.zq7"; }, 5000)) << Text(command);
   Answer(program, dialog, kExt, "c:\\x.exe", IDCANCEL);
@@ -111,7 +110,7 @@ TEST(AssociateDialogWine, SavesAndChangesAnAssociation) {
   Answer(program, dialog, kExt, "", IDOK);
   EXPECT_EQ(Stored(), "c:\\tools\\other.exe ^.zq7");
 
-  Click(GetDlgItem(main, IDM_EXIT));
+  Click(main, IDM_EXIT);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 

@@ -13,18 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "gui/gui_driver.h"
 #include "resources/resource.h"
+#include "support/program_win32.h"
 #include "support/temp_dir.h"
 
-using namespace gui_driver;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
 // The percentage the bar shows ("37%"), or -1 while it shows none.
 int BarPercent(HWND dialog) {
-  std::string t = Text(GetDlgItem(dialog, IDC_STATUS_BAR));
+  std::string t = Text(Child(dialog, IDC_STATUS_BAR));
   if (t.empty() || t.back() != '%') return -1;
   return std::atoi(t.c_str());
 }
@@ -67,14 +66,16 @@ HWND StartConnected(Program& program, TempDir& dir, const char* port, int prompt
   HWND session = program.Window("Session Profile");
   EXPECT_NE(session, nullptr);
   if (!session) return nullptr;
-  SetText(GetDlgItem(session, IDC_HOST_PASSWORD), "tester@example.org");
-  Click(GetDlgItem(session, IDOK));
+  SetField(session, IDC_HOST_PASSWORD, L"tester@example.org");
+  Click(session, IDOK);
   HWND main = program.Window("MIRVAN32 127.0.0.1");
   EXPECT_NE(main, nullptr);
   if (!main) return nullptr;
-  HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
-  EXPECT_TRUE(WaitFor([&] { return FindItem(files, "big.bin") >= 0 && FindItem(files, "hello.txt") >= 0; }))
-      << Join(ListItems(files));
+  HWND files = Child(main, IDC_REMOTE_FILES);
+  EXPECT_TRUE(WaitFor([&] {
+    const std::vector<std::string> items = ListItems(files);
+    return HasItemStartingWith(items, "big.bin") && HasItemStartingWith(items, "hello.txt");
+  })) << Join(ListItems(files));
   return main;
 }
 
@@ -85,29 +86,27 @@ TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
   Program program;
   HWND main = StartConnected(program, dir, port, 0);
   ASSERT_NE(main, nullptr);
-  HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
   PostMessageW(main, WM_COMMAND, IDM_LOGWND, 0);
-  HWND logText = GetDlgItem(program.Window("Message Log"), IDC_LOGTEXT);
+  HWND logText = Child(program.Window("Message Log"), IDC_LOGTEXT);
   ASSERT_NE(logText, nullptr);
 
   // "<--" with big.bin selected: the status dialog opens and its bar moves.
-  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "big.bin"));
-  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  ASSERT_TRUE(SelectItems(main, IDC_REMOTE_FILES, {"big.bin"}));
+  Click(main, IDC_DOWNLOAD);
   HWND status = program.Window("Transfer Status", 20000);
   ASSERT_NE(status, nullptr) << "no status dialog";
   // The status text is the server's reply to RETR.
-  EXPECT_NE(Text(GetDlgItem(status, IDC_STATUS_TEXT)).find("Transfer starting"), std::string::npos)
-      << Text(GetDlgItem(status, IDC_STATUS_TEXT));
+  EXPECT_NE(Text(Child(status, IDC_STATUS_TEXT)).find("Transfer starting"), std::string::npos)
+      << Text(Child(status, IDC_STATUS_TEXT));
   int first = -1;
-  ASSERT_TRUE(WaitFor([&] { return (first = BarPercent(status)) > 0; }, 20000)) << Text(GetDlgItem(status, IDC_STATUS_BAR));
+  ASSERT_TRUE(WaitFor([&] { return (first = BarPercent(status)) > 0; }, 20000)) << Text(Child(status, IDC_STATUS_BAR));
   ASSERT_TRUE(WaitFor([&] { return BarPercent(status) > first; }, 20000)) << "the bar stays at " << first << "%";
   EXPECT_LT(BarPercent(status), 100);
   // The progress text starts with the bytes received so far.
-  const std::string progress = Text(GetDlgItem(status, IDC_STATUS_PROGRESS));
+  const std::string progress = Text(Child(status, IDC_STATUS_PROGRESS));
   EXPECT_GT(std::atoll(progress.c_str()), 1000000) << progress;
   // The main window answers while the worker receives.
-  DWORD_PTR answer = 0;
-  EXPECT_NE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+  EXPECT_TRUE(Answers(main, 2000));
 
   // The user moves the dialog; the next transfer's dialog opens at the new place.
   SetWindowPos(status, nullptr, 40, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -119,27 +118,27 @@ TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
 
   // The download is moving into a partial file beside the target.
   ASSERT_EQ(OtherFiles(dir.path()).size(), 1u) << Join(OtherFiles(dir.path()));
-  const size_t before = Count(Text(logText), "transfer succeeded");  // the listings so far
+  const size_t before = Count(LongText(logText), "transfer succeeded");  // the listings so far
 
   // Cancel: within 2 seconds the transfer has ended (the worker has removed its partial file);
   // the log says it failed, the dialog is gone and the client is not busy.
   const auto pressed = std::chrono::steady_clock::now();
-  Click(GetDlgItem(status, IDCANCEL));
+  Click(status, IDCANCEL);
   EXPECT_TRUE(WaitFor([&] { return OtherFiles(dir.path()).empty(); }, 2000)) << Join(OtherFiles(dir.path()));
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
   std::printf("Cancel ended the download after %.2f s\n", seconds);
   EXPECT_LT(seconds, 2.0);
-  EXPECT_TRUE(WaitFor([&] { return Text(logText).find("transfer failed") != std::string::npos; }, 5000))
-      << Text(logText);
-  EXPECT_TRUE(WaitFor([&] { return !program.HasWindow("Transfer Status"); }, 5000));
-  EXPECT_EQ(Count(Text(logText), "transfer succeeded"), before) << Text(logText);
+  EXPECT_TRUE(WaitFor([&] { return LongText(logText).find("transfer failed") != std::string::npos; }, 5000))
+      << LongText(logText);
+  EXPECT_TRUE(WaitFor([&] { return !program.Window("Transfer Status", 0); }, 5000));
+  EXPECT_EQ(Count(LongText(logText), "transfer succeeded"), before) << LongText(logText);
   // The partial file is not left behind as if it had arrived.
-  EXPECT_TRUE(WaitFor([&] { return FindItem(GetDlgItem(main, IDC_LOCAL_FILES), "big.bin") < 0; }, 3000))
-      << Join(ListItems(GetDlgItem(main, IDC_LOCAL_FILES)));
+  EXPECT_TRUE(WaitFor([&] { return !HasItemStartingWith(ListItems(Child(main, IDC_LOCAL_FILES)), "big.bin"); }, 3000))
+      << Join(ListItems(Child(main, IDC_LOCAL_FILES)));
   EXPECT_EQ(GetFileAttributesA((dir.path() + "\\big.bin").c_str()), INVALID_FILE_ATTRIBUTES);
 
   // The next download's dialog opens where the user left the last one; it is cancelled too.
-  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  Click(main, IDC_DOWNLOAD);
   HWND second = program.Window("Transfer Status", 20000);
   ASSERT_NE(second, nullptr);
   RECT again{};
@@ -147,20 +146,19 @@ TEST(StatusDialogWine, ShowsASlowDownloadAndCancelEndsItAtOnce) {
   EXPECT_EQ(again.left, moved.left);
   EXPECT_EQ(again.top, moved.top);
   ASSERT_TRUE(WaitFor([&] { return OtherFiles(dir.path()).size() == 1; }, 10000));
-  Click(GetDlgItem(second, IDCANCEL));
+  Click(second, IDCANCEL);
   EXPECT_TRUE(WaitFor([&] { return OtherFiles(dir.path()).empty(); }, 2000)) << Join(OtherFiles(dir.path()));
-  EXPECT_TRUE(WaitFor([&] { return Count(Text(logText), "transfer failed") == 2; }, 5000)) << Text(logText);
+  EXPECT_TRUE(WaitFor([&] { return Count(LongText(logText), "transfer failed") == 2; }, 5000)) << LongText(logText);
 
   // A download that is left alone goes through.
-  SendMessageW(files, LB_SETSEL, FALSE, -1);
-  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "hello.txt"));
-  Click(GetDlgItem(main, IDC_DOWNLOAD));
-  ASSERT_TRUE(WaitFor([&] { return Count(Text(logText), "transfer succeeded") == before + 1; }, 20000))
-      << Text(logText);
+  ASSERT_TRUE(SelectItems(main, IDC_REMOTE_FILES, {"hello.txt"}));
+  Click(main, IDC_DOWNLOAD);
+  ASSERT_TRUE(WaitFor([&] { return Count(LongText(logText), "transfer succeeded") == before + 1; }, 20000))
+      << LongText(logText);
   EXPECT_TRUE(WaitFor([&] { return FileText(dir.path() + "\\hello.txt") == "hello from the server\r\n"; }, 5000));
-  EXPECT_TRUE(WaitFor([&] { return FindItem(GetDlgItem(main, IDC_LOCAL_FILES), "hello.txt") >= 0; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return HasItemStartingWith(ListItems(Child(main, IDC_LOCAL_FILES)), "hello.txt"); }, 5000));
 
-  Click(GetDlgItem(main, IDM_EXIT));
+  Click(main, IDM_EXIT);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
@@ -174,27 +172,25 @@ TEST(WorkerPromptWine, NamePromptIsAskedOnTheUiThreadAndExitWhileItIsUpEndsClean
   Program program;
   HWND main = StartConnected(program, dir, port, 1);
   ASSERT_NE(main, nullptr);
-  HWND files = GetDlgItem(main, IDC_REMOTE_FILES);
 
-  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "hello.txt"));
-  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  ASSERT_TRUE(SelectItems(main, IDC_REMOTE_FILES, {"hello.txt"}));
+  Click(main, IDC_DOWNLOAD);
   HWND prompt = program.Window("Input", 20000);
   ASSERT_NE(prompt, nullptr) << "no name prompt";
-  EXPECT_EQ(Text(GetDlgItem(prompt, IDC_PROMPT)), "Enter local file name for hello.txt:");
-  EXPECT_EQ(Text(GetDlgItem(prompt, IDC_INPUT)), "hello.txt");
+  EXPECT_EQ(Text(Child(prompt, IDC_PROMPT)), "Enter local file name for hello.txt:");
+  EXPECT_EQ(Text(Child(prompt, IDC_INPUT)), "hello.txt");
   EXPECT_EQ(GetWindowThreadProcessId(prompt, nullptr), GetWindowThreadProcessId(main, nullptr))
       << "the prompt belongs to another thread than the main window";
-  SetText(GetDlgItem(prompt, IDC_INPUT), "renamed.txt");
-  Click(GetDlgItem(prompt, IDOK));
+  SetField(prompt, IDC_INPUT, L"renamed.txt");
+  Click(prompt, IDOK);
   EXPECT_TRUE(WaitFor([&] { return FileText(dir.path() + "\\renamed.txt") == "hello from the server\r\n"; }, 20000));
   EXPECT_EQ(GetFileAttributesA((dir.path() + "\\hello.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
   // The next batch's prompt is up when the program is told to close: it goes, nothing arrives,
   // and the program ends with 0.
-  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !program.HasWindow("Input"); }, 5000));
-  SendMessageW(files, LB_SETSEL, FALSE, -1);
-  SendMessageW(files, LB_SETSEL, TRUE, FindItem(files, "big.bin"));
-  Click(GetDlgItem(main, IDC_DOWNLOAD));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !program.Window("Input", 0); }, 5000));
+  ASSERT_TRUE(SelectItems(main, IDC_REMOTE_FILES, {"big.bin"}));
+  Click(main, IDC_DOWNLOAD);
   ASSERT_NE(program.Window("Input", 20000), nullptr);
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0);
