@@ -20,7 +20,9 @@ constexpr const char* kFlushClass = "MIRVANFLUSH";
 
 LRESULT CALLBACK FlushProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == kFlushMessage) {
-    reinterpret_cast<Win32FrontEnd*>(lParam)->Flush();
+    auto* fe = reinterpret_cast<Win32FrontEnd*>(lParam);
+    fe->Flush();
+    fe->PaintIfDue();
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -139,6 +141,14 @@ void Win32FrontEnd::Flush() {
     actions.swap(pending_);
   }
   for (auto& a : actions) a();
+}
+
+void Win32FrontEnd::PaintIfDue() {
+  const DWORD now = GetTickCount();
+  if (now - lastPaint_ < kPaintEveryMs) return;
+  lastPaint_ = now;
+  for (HWND w : {MainHwnd(), StatusDialogWindow()})
+    if (w) RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 // Shows the newest lines of the log (not the ones a call was made for: a worker may have logged

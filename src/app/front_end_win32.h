@@ -49,6 +49,11 @@ class Win32FrontEnd : public core::Win32Dialogs {
   void RunOnUiThread(std::function<void()> action);
   // Runs what other threads handed over (on the UI thread).
   void Flush();
+  // Paints what is due in the main window and the status dialog, at most every kPaintEveryMs:
+  // while a worker keeps handing work over, the message queue is never empty, and Windows
+  // sends WM_PAINT only when it is.
+  void PaintIfDue();
+  static constexpr DWORD kPaintEveryMs = 100;
   DWORD uiThread() const { return uiThread_; }
 
  private:
@@ -57,6 +62,7 @@ class Win32FrontEnd : public core::Win32Dialogs {
   // Runs `ask` on the UI thread and waits for its answer; `cancelled` when the wait was given up.
   int AskOnUiThread(std::function<int()> ask, int cancelled);
   DWORD uiThread_;
+  DWORD lastPaint_ = 0;
   HWND messageWindow_ = nullptr;
   HWND upper_ = nullptr, lower_ = nullptr;
   HWND progressLabels_[2] = {};  // local, remote (UI thread)

@@ -395,17 +395,20 @@ int ReceiveFileData(Socket data, const std::string& path) {
   bool openFailed = false;
   // A resumed download keeps the file's first bytes and appends behind them.
   const int64_t restartOffset = Transfer().restartOffset.exchange(0);
-  std::vector<char> fileBuffer(1 << 16);  // one disk write per 64 KiB, not per block
+  const int blockSize = BlockSize(core::Settings().rbp);
+  // Small blocks are gathered into one disk write per 64 KiB; large ones go straight to the
+  // file (a buffer would only copy them once more).
+  std::vector<char> fileBuffer(blockSize < (1 << 16) ? 1 << 16 : 0);
   auto openTarget = [&] {
     if (f || openFailed) return;
     f = std::fopen(path.c_str(), restartOffset > 0 ? "ab" : "wb");
-    if (f) std::setvbuf(f, fileBuffer.data(), _IOFBF, fileBuffer.size());
+    if (f && !fileBuffer.empty()) std::setvbuf(f, fileBuffer.data(), _IOFBF, fileBuffer.size());
+    else if (f) std::setvbuf(f, nullptr, _IONBF, 0);
     else {
       openFailed = true;
       LogMessage("failed to open file %s (%u)", path.c_str(), static_cast<unsigned>(errno));
     }
   };
-  int blockSize = BlockSize(core::Settings().rbp);
   std::vector<char> block(static_cast<size_t>(blockSize));
   int64_t total = 0;
   int lastRecv = 0, recvError = 0;
