@@ -316,6 +316,9 @@ void Win32FrontEnd::ShowMainWindow() {
 }
 
 void Win32FrontEnd::PumpWaitingMessages() {
+  // A worker owns no window (its questions are asked on the UI thread): nothing of its own to
+  // dispatch, and under Wine every look into the queue is a trip to the server.
+  if (GetCurrentThreadId() != uiThread_) return;
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {

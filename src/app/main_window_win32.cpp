@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <mutex>
 #include <vector>
 
 #include "app/about_win32.h"
@@ -369,13 +370,29 @@ class Win32BatchView : public BatchView {
   void RefreshRemoteLists() override {
     RunOnUi([] { PostMessageA(mainWindow, WM_COMMAND, IDC_REMOTE_REFRESH, 0); });
   }
+  // Names that arrive while an earlier hand-over waits join it: one list update for them all.
   void AddLocalFile(const std::string& name) override {
-    RunOnUi([name] {
-      if (ui::ListBox* files = local::LocalPane().fileList) files->AddString(name);
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      added_.push_back(name);
+      if (added_.size() > 1) return;
+    }
+    RunOnUi([this] {
+      std::vector<std::string> names;
+      {
+        std::lock_guard<std::mutex> guard(lock_);
+        names.swap(added_);
+      }
+      ui::ListBox* files = local::LocalPane().fileList;
+      if (!files) return;
+      ui::ListUpdate update(files);
+      for (const std::string& n : names) files->AddString(n);
     });
   }
 
  private:
+  std::mutex lock_;
+  std::vector<std::string> added_;  // names not handed to the UI thread yet
   static void RunOnUi(std::function<void()> action) {
     if (frontEnd) frontEnd->RunOnUiThread(std::move(action));
     else action();

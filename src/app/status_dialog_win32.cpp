@@ -203,23 +203,63 @@ void SetProgressNow(const std::string& text) {
 }  // namespace
 
 void Win32StatusDialog::Open(const std::string& statusText) {
-  runOnUi_([statusText] { OpenNow(statusText); });
+  Change([&](Pending& p) {
+    // A transfer that opened and ended while the UI thread was busy is never shown.
+    p.open = true;
+    p.openText = statusText;
+    p.progress = p.bar = p.closeLast = false;
+  });
 }
 
 void Win32StatusDialog::SetProgressText(const std::string& text) {
-  runOnUi_([text] { SetProgressNow(text); });
+  Change([&](Pending& p) {
+    p.progress = true;
+    p.progressText = text;
+  });
 }
 
 void Win32StatusDialog::SetBar(const std::string& text, unsigned percent) {
-  runOnUi_([text, percent] { SetBarNow(text, percent); });
+  Change([&](Pending& p) {
+    p.bar = true;
+    p.barText = text;
+    p.percent = percent;
+  });
 }
 
 void Win32StatusDialog::Close() {
-  runOnUi_([] {
+  Change([](Pending& p) { (p.open ? p.closeLast : p.closeFirst) = true; });
+}
+
+void Win32StatusDialog::Change(const std::function<void(Pending&)>& change) {
+  bool post;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    change(pending_);
+    post = !posted_;
+    posted_ = true;
+  }
+  if (post) runOnUi_([this] { Apply(); });  // outside the lock: on the UI thread it runs at once
+}
+
+void Win32StatusDialog::Apply() {
+  Pending p;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    p = std::move(pending_);
+    pending_ = Pending();
+    posted_ = false;
+  }
+  // A transfer's end takes the dialog down a little later, unless the next one reuses it.
+  auto closeSoon = [] {
     if (!ds.dialog || ds.closing) return;
     ds.closing = true;
     if (!SetTimer(ds.dialog, kCloseTimer, kCloseDelayMs, nullptr)) CloseNow(false);
-  });
+  };
+  if (p.closeFirst) closeSoon();
+  if (p.open) OpenNow(p.openText);
+  if (p.progress) SetProgressNow(p.progressText);
+  if (p.bar) SetBarNow(p.barText, p.percent);
+  if (p.closeLast) closeSoon();
 }
 
 HWND StatusDialogWindow() { return ds.dialog; }
