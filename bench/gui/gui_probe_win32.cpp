@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "../find_window_win32.h"
 #include "resources/resource.h"
 
 namespace {
@@ -38,31 +39,6 @@ double Now() {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
   return (now.QuadPart - t0.QuadPart) * 1000.0 / freq.QuadPart;
-}
-
-struct Query {
-  DWORD pid;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND hwnd, LPARAM lp) {
-  auto* q = reinterpret_cast<Query*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[64] = "";
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == q->pid && lstrcmpiA(cls, q->className) == 0 && IsWindowVisible(hwnd)) {
-    q->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindTop(DWORD pid, const char* className) {
-  Query q{pid, className, nullptr};
-  EnumWindows(Match, reinterpret_cast<LPARAM>(&q));
-  return q.found;
 }
 
 BOOL CALLBACK AddStatic(HWND hwnd, LPARAM lp) {
@@ -103,7 +79,7 @@ void Stop(PROCESS_INFORMATION& pi, HWND main) {
 
 HWND WaitMain(const PROCESS_INFORMATION& pi, const char* cls, double* shownMs) {
   while (Now() < 60000) {
-    HWND main = FindTop(pi.dwProcessId, cls);
+    HWND main = bench::FindVisibleWindow(pi.dwProcessId, cls);
     if (main) {
       *shownMs = Now();
       return main;

@@ -18,17 +18,10 @@
 #include "local/local_list.h"
 #include "platform/clock.h"
 #include "platform/dir_scan.h"
+#include "platform/pump.h"
 #include "ui/controls.h"
 
 namespace {
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 std::vector<std::string> Texts(const ui::ListBox& list) {
   std::vector<std::string> out;
@@ -52,7 +45,7 @@ std::vector<std::vector<std::string>> FromDirectory(const char* dir) {
   std::vector<platform::DirEntry> entries;
   auto start = std::chrono::steady_clock::now();
   if (!platform::ScanDirectory(dir, entries)) return {};
-  // What reading the directory alone costs (the client's fill includes it; this floor does not).
+  // What reading the directory alone costs (the client's fill includes it; bench/gui/run adds it to the floor).
   std::printf("scan_ms=%.0f ",
               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   ui::MemoryListBox dirs(true), files(true);
@@ -75,7 +68,7 @@ double Fill(const std::vector<std::vector<std::string>>& lists) {
     boxes.push_back(CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_HASSTRINGS,
                                     static_cast<int>(i) * 390, 0, 380, 560, frame, nullptr, inst, nullptr));
   UpdateWindow(frame);
-  Pump();
+  platform::PumpWaitingMessages();
   auto start = std::chrono::steady_clock::now();
   for (size_t i = 0; i < lists.size(); ++i) {
     SendMessageA(boxes[i], WM_SETREDRAW, FALSE, 0);
@@ -85,7 +78,7 @@ double Fill(const std::vector<std::vector<std::string>>& lists) {
     InvalidateRect(boxes[i], nullptr, TRUE);
   }
   UpdateWindow(frame);
-  Pump();
+  platform::PumpWaitingMessages();
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   DestroyWindow(frame);
   return ms;

@@ -8,17 +8,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/pump.h"
 #include "ui/controls_win32.h"
 
 namespace {
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 double Fill(int count, bool batch) {
   HWND frame = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 500, nullptr, nullptr,
@@ -26,7 +19,7 @@ double Fill(int count, bool batch) {
   HWND h = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_HASSTRINGS, 0, 0, 380,
                            460, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
   UpdateWindow(frame);
-  Pump();
+  platform::PumpWaitingMessages();
   ui::HwndListBox list(h);
   char buf[32];
   auto start = std::chrono::steady_clock::now();
@@ -38,7 +31,7 @@ double Fill(int count, bool batch) {
     }
   }
   UpdateWindow(h);
-  Pump();
+  platform::PumpWaitingMessages();
   double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (list.Count() != count) std::printf("wrong count %d\n", list.Count());
   DestroyWindow(frame);

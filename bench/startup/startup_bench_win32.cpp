@@ -7,32 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "../find_window_win32.h"
+
 namespace {
-
-struct Query {
-  DWORD pid;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND hwnd, LPARAM lp) {
-  auto* q = reinterpret_cast<Query*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[64] = "";
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == q->pid && lstrcmpiA(cls, q->className) == 0 && IsWindowVisible(hwnd)) {
-    q->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND Find(DWORD pid, const char* className) {
-  Query q{pid, className, nullptr};
-  EnumWindows(Match, reinterpret_cast<LPARAM>(&q));
-  return q.found;
-}
 
 double CpuMs(HANDLE process) {
   FILETIME created, exited, kernel, user;
@@ -73,7 +50,7 @@ int main(int argc, char** argv) {
   // The splash's own wait is the first second it is up: its processor time is sampled 900 ms in.
   double splashOn = -1, splashOff = -1, cpuOn = -1, cpuOff = -1, cpuWait = -1, ready = -1, cpuReady = -1, shown = -1;
   while (elapsedMs() < 60000) {
-    HWND splash = splashClass ? Find(pi.dwProcessId, splashClass) : nullptr;
+    HWND splash = splashClass ? bench::FindVisibleWindow(pi.dwProcessId, splashClass) : nullptr;
     if (splash && splashOn < 0) {
       splashOn = elapsedMs();
       cpuOn = CpuMs(pi.hProcess);
@@ -83,7 +60,7 @@ int main(int argc, char** argv) {
       splashOff = elapsedMs();
       cpuOff = CpuMs(pi.hProcess);
     }
-    HWND main = Find(pi.dwProcessId, mainClass);
+    HWND main = bench::FindVisibleWindow(pi.dwProcessId, mainClass);
     if (main && shown < 0) shown = elapsedMs();
     DWORD_PTR ignored;
     if (main && !splash && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored)) {
