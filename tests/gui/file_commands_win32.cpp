@@ -94,6 +94,22 @@ bool DropOn(Program& program, HWND window, const std::vector<std::string>& paths
   return program.CallHelper("PostDrop", param, result) && result == 0;
 }
 
+// A scripted server that logs anyone in, in /pub, whose listing holds x.txt; what follows is
+// the caller's.
+void ScriptLoginInPub(ScriptedFtpServer& server) {
+  server.On("USER", "331 password please\r\n");
+  server.On("PASS", "230 logged in\r\n");
+  for (int i = 0; i < 4; ++i) server.On("PWD", "257 \"/pub\" is current\r\n");
+  server.On("CWD", "250 ok\r\n");
+  server.On("SYST", "215 UNIX Type: L8\r\n");
+  for (int i = 0; i < 4; ++i) {
+    server.On("TYPE", "200 ok\r\n");
+    server.On("PORT", ScriptedReply::Port());
+  }
+  server.On("LIST", ScriptedReply::Download("150 here\r\n", "-rw-r--r-- 1 ftp ftp 5 Jan 01 2020 x.txt\r\n",
+                                            DataEnd::kClose, "226 ok\r\n"));
+}
+
 TEST(FileCommandsWine, ThreeFilesUpAndOneDownArriveByteIdentical) {
   const std::string pub = ServerPub();
   if (pub.empty()) GTEST_SKIP() << "no writable test FTP server (run through tests/gui/with_ftp_server --writable)";
@@ -234,17 +250,7 @@ TEST(FileCommandsWine, DroppedFileIsSentAndADroppedDirectoryIsRefused) {
 // the data connection open: the batch stays running until it is cancelled.
 TEST(FileCommandsWine, ADropWhileABatchRunsIsDiscarded) {
   ScriptedFtpServer server;
-  server.On("USER", "331 password please\r\n");
-  server.On("PASS", "230 logged in\r\n");
-  for (int i = 0; i < 4; ++i) server.On("PWD", "257 \"/pub\" is current\r\n");
-  server.On("CWD", "250 ok\r\n");
-  server.On("SYST", "215 UNIX Type: L8\r\n");
-  for (int i = 0; i < 4; ++i) {
-    server.On("TYPE", "200 ok\r\n");
-    server.On("PORT", ScriptedReply::Port());
-  }
-  server.On("LIST", ScriptedReply::Download("150 here\r\n", "-rw-r--r-- 1 ftp ftp 5 Jan 01 2020 x.txt\r\n",
-                                            DataEnd::kClose, "226 ok\r\n"));
+  ScriptLoginInPub(server);
   server.On("STOR", ScriptedReply::Upload("150 go\r\n", 65536, DataEnd::kStall, "226 ok\r\n"));
   TempDir dir, desktop;
   dir.Write("big.bin", Binary(16 << 20, 9));
@@ -392,17 +398,7 @@ TEST(FileCommandsWine, DevicesAndTrailingDotsArriveUnderNamesOfTheirOwn) {
 // the files after it are not tried.
 TEST(FileCommandsWine, AServerRefusingEveryStorStopsTheBatch) {
   ScriptedFtpServer server;
-  server.On("USER", "331 password please\r\n");
-  server.On("PASS", "230 logged in\r\n");
-  for (int i = 0; i < 4; ++i) server.On("PWD", "257 \"/pub\" is current\r\n");
-  server.On("CWD", "250 ok\r\n");
-  server.On("SYST", "215 UNIX Type: L8\r\n");
-  for (int i = 0; i < 4; ++i) {
-    server.On("TYPE", "200 ok\r\n");
-    server.On("PORT", ScriptedReply::Port());
-  }
-  server.On("LIST", ScriptedReply::Download("150 here\r\n", "-rw-r--r-- 1 ftp ftp 5 Jan 01 2020 x.txt\r\n",
-                                            DataEnd::kClose, "226 ok\r\n"));
+  ScriptLoginInPub(server);
   for (int i = 0; i < 3; ++i) server.On("STOR", "553 Permission denied.\r\n");
   server.On("QUIT", "221 bye\r\n");
   TempDir dir;

@@ -5,103 +5,29 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include "app/main_controls.h"
 #include "app/main_layout.h"
 #include "core/ini.h"
 #include "ftp/host_type_codes.h"
 #include "resources/resource.h"
+#include "support/program_win32.h"
 #include "support/temp_dir.h"
 
+using testing_support::Program;
+using testing_support::SetField;
 using testing_support::TempDir;
+using testing_support::Text;
+using testing_support::WaitFor;
 
 namespace {
-
-const std::string kExe = std::string(MIRVAN_BIN_DIR) + "\\MIRVAN32.exe";
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  for (;;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-}
-
-std::string Text(HWND h) {
-  wchar_t buf[256] = L"";
-  if (!h) return "";
-  SendMessageTimeoutW(h, WM_GETTEXT, 255, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
-  std::string s;
-  for (const wchar_t* p = buf; *p; ++p) s += *p < 128 ? static_cast<char>(*p) : '?';
-  return s;
-}
-
-struct Find {
-  DWORD pid;
-  std::string title;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
-  Find& f = *reinterpret_cast<Find*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid == f.pid && IsWindowVisible(h) && Text(h) == f.title) {
-    f.found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-class Program {
- public:
-  bool Start(const std::string& args, const std::string& dir) {
-    std::string cmd = "\"" + kExe + "\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    return CreateProcessA(kExe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_);
-  }
-  ~Program() {
-    if (!pi_.hProcess) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  HWND Window(const std::string& title) {
-    Find f{pi_.dwProcessId, title};
-    WaitFor([&] {
-      EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
-      return f.found != nullptr;
-    });
-    return f.found;
-  }
-  long ExitCode(int ms = 20000) {
-    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-};
 
 // A button press whose handler may run a modal dialog: posted, so this process never waits on it.
 void Press(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // A check box or radio button clicked (its handler returns at once).
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 bool Checked(HWND dialog, int id) { return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void SetField(HWND dialog, int id, const wchar_t* text) {
-  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
 bool Gone(HWND h) {
   return WaitFor([&] { return !IsWindow(h) || !IsWindowVisible(h); });
 }
